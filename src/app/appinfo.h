@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+// Names and texts that several windows share.
+namespace AppInfo {
+inline const QString Title = QStringLiteral("Orra Native American Astrology");
+inline const QString Caption = QStringLiteral("Orra Native American Astrology v1.65");
+// Settings store and single-instance lock are keyed by the executable's name.
+inline const QString ExecutableName = QStringLiteral("OrraFreeNativeAmericanAstrology");
+// The maker's web site; every link and footer is built from it.
+inline const QString Host = QStringLiteral("www.orra-astro.example");
+} // namespace AppInfo

@@ -1,0 +1,7 @@
+#include "appstate.h"
+
+AppState &appState()
+{
+    static AppState state;
+    return state;
+}

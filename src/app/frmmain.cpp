@@ -1,0 +1,116 @@
+#include "frmmain.h"
+#include "ui_frmMain.h"
+
+#include "app/appstate.h"
+#include "app/datecheck.h"
+#include "app/navigation.h"
+#include "app/platform.h"
+#include "app/windowlook.h"
+#include "report/savedfile.h"
+#include "signs/determination.h"
+
+namespace {
+const QColor Pink(255, 192, 255);
+const QColor DarkPurple(64, 0, 64);
+const QColor LinkBlue(0, 0, 255);
+} // namespace
+
+frmMain::frmMain(QWidget *parent)
+    : WorkingWindow(parent)
+    , ui(std::make_unique<Ui::frmMain>())
+{
+    ui->setupUi(this);
+
+    WindowLook::setBackground(ui->centralWidget, Pink);
+    WindowLook::setFont(ui->Label14, 8.25, true, true);
+    WindowLook::setColors(ui->Label14, DarkPurple);
+    WindowLook::setFont(ui->cmdOpen, 9, true);
+    WindowLook::setFont(ui->Frame1, 9.75, true);
+    WindowLook::setBackground(ui->Frame1, Pink);
+    // The frame's bold caption font must not reach its controls.
+    for (QWidget *inner : {static_cast<QWidget *>(ui->txtName), static_cast<QWidget *>(ui->cboMonth),
+                           static_cast<QWidget *>(ui->cboDate), static_cast<QWidget *>(ui->cboYear),
+                           static_cast<QWidget *>(ui->cmdCalculate)})
+        WindowLook::setFont(inner, 8.25);
+    for (QLabel *label : {ui->Label1_0, ui->Label1_1}) {
+        WindowLook::setFont(label, 8.25, true);
+        WindowLook::setColors(label, Qt::black);
+        label->adjustSize();
+    }
+    WindowLook::setBackground(ui->fraFullBrand, Pink);
+    for (QLabel *label : {static_cast<QLabel *>(ui->lblCobrand), static_cast<QLabel *>(ui->lblFullBrand)}) {
+        WindowLook::setFont(label, 8.25, true, true);
+        WindowLook::setColors(label, LinkBlue, Pink);
+    }
+
+    connect(ui->cmdCalculate, &QPushButton::clicked, this, &frmMain::cmdCalculate_Click);
+    connect(ui->mnuMayan, &QAction::triggered, this, &frmMain::mnuMayan_Click);
+    connect(ui->cmdOpen, &QPushButton::clicked, this, &frmMain::cmdOpen_Click);
+    setUpCommon(ui->centralWidget);
+
+    Form_Load();
+    WindowLook::centreOnScreen(this);
+    ui->txtName->setFocus();
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::Form_Load()
+{
+    ui->cboMonth->addItems(monthNames());
+    for (int day = 1; day <= 31; ++day)
+        ui->cboDate->addItem(QString::number(day));
+    for (int year = 1900; year <= 2016; ++year)
+        ui->cboYear->addItem(QString::number(year));
+    ui->cboMonth->setCurrentIndex(0);
+    ui->cboDate->setCurrentIndex(0);
+    ui->cboYear->setCurrentIndex(0);
+}
+
+bool frmMain::ValidateBirthDate()
+{
+    const DateCheck check = checkBirthDate(ui->txtName->text(), ui->cboYear->currentText(),
+                                           ui->cboMonth->currentIndex(), ui->cboDate->currentIndex());
+    if (!check.accepted)
+        platform().message(this, check.icon, check.message);
+    return check.accepted;
+}
+
+void frmMain::cmdCalculate_Click()
+{
+    if (!ValidateBirthDate())
+        return;
+    AppState &state = appState();
+    bool ok = false;
+    const qint16 year = ui->cboYear->currentText().trimmed().toShort(&ok);
+    if (ok)
+        state.BirthYear = year;
+    state.BirthMonth = ui->cboMonth->currentText().trimmed();
+    const qint16 day = ui->cboDate->currentText().trimmed().toShort(&ok);
+    if (ok)
+        state.BirthDay = day;
+    Navigation::mainToReading();
+}
+
+void frmMain::mnuMayan_Click()
+{
+    cmdCalculate_Click();
+}
+
+void frmMain::cmdOpen_Click()
+{
+    const QString path = platform().openFileName(this, QStringLiteral("Select the source file"),
+                                                 QStringLiteral("Native American Astrology (*.naa)"));
+    if (path.isEmpty())
+        return; // cancelled
+    const std::optional<SavedReading> saved = readSavedReadingFile(path);
+    if (!saved) {
+        platform().message(this, QMessageBox::Critical, QStringLiteral("Please Check The File."));
+        return;
+    }
+    ui->txtName->setText(QStringLiteral("pseudo"));
+    ui->cboYear->setCurrentText(saved->year);
+    ui->cboMonth->setCurrentText(saved->month);
+    ui->cboDate->setCurrentText(saved->day);
+    cmdCalculate_Click();
+}

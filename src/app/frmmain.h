@@ -1,0 +1,30 @@
+#pragma once
+
+#include "app/workingwindow.h"
+
+#include <memory>
+
+namespace Ui {
+class frmMain;
+}
+
+// Name and birth-date input, and the way to a reading.
+class frmMain : public WorkingWindow
+{
+    Q_OBJECT
+public:
+    explicit frmMain(QWidget *parent = nullptr);
+    ~frmMain() override;
+
+    void cmdCalculate_Click();
+    void mnuMayan_Click();
+    void cmdOpen_Click();
+
+    // True when the reading may go ahead; otherwise the user has been told why.
+    bool ValidateBirthDate();
+
+private:
+    void Form_Load();
+
+    std::unique_ptr<Ui::frmMain> ui;
+};

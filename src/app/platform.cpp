@@ -1,0 +1,161 @@
+#include "platform.h"
+
+#include "appinfo.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QSettings>
+
+namespace {
+QtPlatform &realPlatform()
+{
+    static QtPlatform instance;
+    return instance;
+}
+Platform *current = nullptr;
+} // namespace
+
+Platform &platform()
+{
+    return current ? *current : realPlatform();
+}
+
+void setPlatform(Platform *replacement)
+{
+    current = replacement;
+}
+
+QMessageBox::StandardButton QtPlatform::message(QWidget *parent, QMessageBox::Icon icon,
+                                                const QString &text,
+                                                QMessageBox::StandardButtons buttons,
+                                                QMessageBox::StandardButton defaultButton)
+{
+    // A lone carriage return separates lines, as in the program's own texts.
+    QString shown = text;
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QMessageBox box(icon, AppInfo::Title, shown, buttons, parent);
+    if (defaultButton != QMessageBox::NoButton)
+        box.setDefaultButton(defaultButton);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+QString QtPlatform::openFileName(QWidget *parent, const QString &title, const QString &filter)
+{
+    QFileDialog dialog(parent, title, QString(), filter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(QStringLiteral("naa"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+QString QtPlatform::saveFileName(QWidget *parent, const QString &title, const QString &filter,
+                                 const QString &defaultSuffix)
+{
+    QFileDialog dialog(parent, title, QString(), filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(defaultSuffix);
+    // Replacing an existing file is asked about first (the dialog's default).
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+bool QtPlatform::openUrl(const QUrl &url)
+{
+    return QDesktopServices::openUrl(url);
+}
+
+QDate QtPlatform::today()
+{
+    return QDate::currentDate();
+}
+
+void QtPlatform::seedRandomFromClock()
+{
+    m_state = static_cast<quint64>(QDateTime::currentMSecsSinceEpoch()) * 0x9E3779B97F4A7C15ULL
+              ^ static_cast<quint64>(QCoreApplication::applicationPid());
+}
+
+float QtPlatform::nextRandom()
+{
+    // splitmix64; the top 24 bits give a float that is exactly representable and below 1.
+    m_state += 0x9E3779B97F4A7C15ULL;
+    quint64 z = m_state;
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+    z ^= z >> 31;
+    return static_cast<float>(z >> 40) * (1.0f / 16777216.0f);
+}
+
+namespace {
+QSettings *openStore()
+{
+    return new QSettings(QSettings::NativeFormat, QSettings::UserScope, AppInfo::ExecutableName,
+                         AppInfo::ExecutableName);
+}
+} // namespace
+
+std::optional<QString> QtPlatform::readSetting(const QString &group, const QString &key)
+{
+    std::unique_ptr<QSettings> store(openStore());
+    if (store->status() != QSettings::NoError)
+        return std::nullopt;
+    store->beginGroup(group);
+    if (!store->contains(key))
+        return QString();
+    const QVariant value = store->value(key);
+    // Something other than a text is not ours to read or to overwrite.
+    if (value.typeId() != QMetaType::QString && value.typeId() != QMetaType::QByteArray)
+        return std::nullopt;
+    return value.toString();
+}
+
+bool QtPlatform::writeSetting(const QString &group, const QString &key, const QString &value)
+{
+    std::unique_ptr<QSettings> store(openStore());
+    if (!store->isWritable())
+        return false;
+    store->beginGroup(group);
+    store->setValue(key, value);
+    store->endGroup();
+    store->sync();
+    return store->status() == QSettings::NoError;
+}
+
+std::unique_ptr<QPrinter> QtPlatform::defaultPrinter()
+{
+    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (info.isNull())
+        return nullptr;
+    auto printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+    // A plain QPrinter falls back to PDF when the printer is unusable; refuse that.
+    if (!printer->isValid() || printer->outputFormat() != QPrinter::NativeFormat)
+        return nullptr;
+    return printer;
+}
+
+void QtPlatform::clearOwnedClipboard()
+{
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    if (!clipboard)
+        return;
+    if (clipboard->ownsClipboard())
+        clipboard->clear(QClipboard::Clipboard);
+    if (clipboard->supportsSelection() && clipboard->ownsSelection())
+        clipboard->clear(QClipboard::Selection);
+}
+
+void QtPlatform::endProcess()
+{
+    QCoreApplication::exit(0);
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QColor>
+
+class QWidget;
+
+// Small helpers for the fixed, hand-placed look that every window shares.
+namespace WindowLook {
+
+// Registers the fallbacks used where the layouts' fonts are not installed,
+// and sets the program's default font and icon.
+void installFontsAndIcon();
+
+// Verdana (or its fallback) at a fractional point size.
+void setFont(QWidget *widget, qreal pointSize, bool bold = false, bool underline = false);
+void setColors(QWidget *widget, const QColor &text, const QColor &background = QColor());
+void setBackground(QWidget *widget, const QColor &background);
+
+// Gives the window a fixed client area of the size the area widget has,
+// a non-resizable frame without minimise or maximise buttons.
+void fixClientArea(QWidget *window, QWidget *clientArea);
+
+// Places a top-level window in the middle of the screen it will appear on.
+void centreOnScreen(QWidget *window);
+
+} // namespace WindowLook

@@ -1,0 +1,75 @@
+#include "workingwindow.h"
+
+#include "app/linklabel.h"
+#include "app/navigation.h"
+#include "app/windowlook.h"
+#include "web/links.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QLayout>
+
+WorkingWindow::WorkingWindow(QWidget *parent)
+    : QMainWindow(parent)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+}
+
+void WorkingWindow::setUpCommon(QWidget *clientArea)
+{
+    const auto onAction = [this](const char *name, void (WorkingWindow::*handler)()) {
+        if (auto *action = findChild<QAction *>(QLatin1String(name)))
+            connect(action, &QAction::triggered, this, handler);
+    };
+    onAction("mnuOnline", &WorkingWindow::mnuOnline_Click);
+    onAction("mnuVisit", &WorkingWindow::mnuVisit_Click);
+    onAction("mnuUpdate", &WorkingWindow::mnuUpdate_Click);
+    onAction("mnuDonate", &WorkingWindow::mnuDonate_Click);
+    onAction("mnuMakeMoney", &WorkingWindow::mnuMakeMoney_Click);
+    onAction("mnuAbout", &WorkingWindow::mnuAbout_Click);
+    onAction("mnuExit", &WorkingWindow::mnuExit_Click);
+
+    const auto onLink = [this](const char *name, void (WorkingWindow::*handler)()) {
+        if (auto *label = findChild<LinkLabel *>(QLatin1String(name)))
+            connect(label, &LinkLabel::clicked, this, handler);
+    };
+    onLink("Label14", &WorkingWindow::Label14_Click);
+    onLink("lblCobrand", &WorkingWindow::lblCobrand_Click);
+    onLink("lblFullBrand", &WorkingWindow::lblFullBrand_Click);
+
+    WindowLook::fixClientArea(this, clientArea);
+}
+
+void WorkingWindow::unloadForNavigation()
+{
+    m_navigating = true;
+    close();
+}
+
+void WorkingWindow::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+    Navigation::windowUnloaded(this);
+    // Form_Unload: a user's close ends the program; a navigation step does not.
+    if (!m_navigating)
+        Navigation::EndProgram();
+}
+
+void WorkingWindow::mnuOnline_Click() { OpenHelpWebPage(); }
+void WorkingWindow::mnuVisit_Click() { OpenHomePage(); }
+void WorkingWindow::mnuUpdate_Click() { OpenDownloadWebPage(); }
+void WorkingWindow::mnuDonate_Click() { OpenDonatePage(); }
+void WorkingWindow::mnuMakeMoney_Click() { OpenFullyBrandedPage(); }
+void WorkingWindow::Label14_Click() { OpenHomePage(); }
+void WorkingWindow::lblCobrand_Click() { OpenCoBrandPage(); }
+void WorkingWindow::lblFullBrand_Click() { OpenFullyBrandedPage(); }
+
+void WorkingWindow::mnuAbout_Click()
+{
+    Navigation::showAbout(this);
+}
+
+void WorkingWindow::mnuExit_Click()
+{
+    close();
+}

@@ -1,0 +1,26 @@
+#include "wrapbutton.h"
+
+#include <QStyleOptionButton>
+#include <QStylePainter>
+
+WrapButton::WrapButton(QWidget *parent)
+    : QPushButton(parent)
+{
+}
+
+void WrapButton::paintEvent(QPaintEvent *)
+{
+    QStylePainter painter(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    const QString caption = option.text;
+    option.text.clear();
+    painter.drawControl(QStyle::CE_PushButton, option);
+
+    const QRect textArea = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this)
+                               .adjusted(2, 2, -2, -2);
+    int flags = Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic;
+    if (!style()->styleHint(QStyle::SH_UnderlineShortcut, &option, this))
+        flags |= Qt::TextHideMnemonic;
+    painter.drawItemText(textArea, flags, option.palette, isEnabled(), caption, QPalette::ButtonText);
+}

@@ -1,0 +1,97 @@
+#include "frmamericanastrologyresult.h"
+#include "ui_frmAmericanAstrologyResult.h"
+
+#include "app/navigation.h"
+#include "app/windowlook.h"
+#include "report/frmsave.h"
+#include "signs/fillreading.h"
+#include "signs/signtable.h"
+
+namespace {
+const QColor WindowPink(255, 128, 255);
+const QColor PanelPink(255, 192, 255);
+const QColor DarkPurple(64, 0, 64);
+const QColor ValuePurple(100, 0, 110);
+const QColor LinkBlue(0, 0, 255);
+} // namespace
+
+frmAmericanAstrologyResult::frmAmericanAstrologyResult(QWidget *parent)
+    : WorkingWindow(parent)
+    , ui(std::make_unique<Ui::frmAmericanAstrologyResult>())
+{
+    ui->setupUi(this);
+
+    WindowLook::setBackground(ui->centralWidget, WindowPink);
+    WindowLook::setFont(ui->Label14, 8.25, true, true);
+    WindowLook::setColors(ui->Label14, DarkPurple);
+    ui->TS->addTab(QStringLiteral("Native American Astrology Details"));
+    ui->TS->addTab(QStringLiteral("Other Information"));
+    ui->TS->setDrawBase(false);
+    ui->TS->setExpanding(false);
+    for (QWidget *panel : {ui->picDetails, ui->picOthers})
+        WindowLook::setBackground(panel, PanelPink);
+    WindowLook::setBackground(ui->Frame5, WindowPink);
+    for (QLabel *label : {static_cast<QLabel *>(ui->lblCobrand), static_cast<QLabel *>(ui->lblFullBrand)}) {
+        WindowLook::setFont(label, 8.25, true, true);
+        WindowLook::setColors(label, LinkBlue, WindowPink);
+    }
+
+    // Headings are bold and as wide as their text; values in the window's font.
+    for (QWidget *panel : {ui->picDetails, ui->picOthers}) {
+        for (QLabel *label : panel->findChildren<QLabel *>()) {
+            if (label->objectName().startsWith(QLatin1String("Label1_"))) {
+                WindowLook::setFont(label, 8.25, true);
+                WindowLook::setColors(label, Qt::black);
+                label->adjustSize();
+            }
+        }
+    }
+    for (const Field &field : fields()) {
+        if (auto *value = findChild<QLabel *>(QLatin1String(field.label)))
+            WindowLook::setColors(value, ValuePurple);
+    }
+
+    connect(ui->TS, &QTabBar::currentChanged, this, &frmAmericanAstrologyResult::TS_Click);
+    connect(ui->cmdBack, &QPushButton::clicked, this, &frmAmericanAstrologyResult::cmdBack_Click);
+    connect(ui->mnuBack, &QAction::triggered, this, &frmAmericanAstrologyResult::mnuBack_Click);
+    connect(ui->cmdSave, &QPushButton::clicked, this, &frmAmericanAstrologyResult::cmdSave_Click);
+    setUpCommon(ui->centralWidget);
+
+    Form_Load();
+    WindowLook::centreOnScreen(this);
+}
+
+frmAmericanAstrologyResult::~frmAmericanAstrologyResult() = default;
+
+void frmAmericanAstrologyResult::Form_Load()
+{
+    FillReading(this);
+    ui->TS->setCurrentIndex(0);
+    TS_Click(); // a tab that was already selected emits no change
+}
+
+void frmAmericanAstrologyResult::TS_Click()
+{
+    // Only the first tab's state decides which panel is in front.
+    QWidget *front = ui->TS->currentIndex() == 0 ? ui->picDetails : ui->picOthers;
+    QWidget *back = front == ui->picDetails ? ui->picOthers : ui->picDetails;
+    front->raise();
+    front->show();
+    back->hide(); // the covered panel is not there for the keyboard or a screen reader
+}
+
+void frmAmericanAstrologyResult::cmdBack_Click()
+{
+    mnuBack_Click();
+}
+
+void frmAmericanAstrologyResult::mnuBack_Click()
+{
+    Navigation::readingToMain();
+}
+
+void frmAmericanAstrologyResult::cmdSave_Click()
+{
+    frmSave report(this);
+    report.exec();
+}

@@ -1,0 +1,129 @@
+#include "frmsave.h"
+#include "ui_frmSave.h"
+
+#include "app/appinfo.h"
+#include "app/appstate.h"
+#include "app/platform.h"
+#include "app/windowlook.h"
+#include "report/printing.h"
+#include "report/report.h"
+#include "report/savedfile.h"
+#include "signs/signtable.h"
+#include "web/links.h"
+
+#include <QMouseEvent>
+#include <QPrinter>
+
+namespace {
+const QColor Pink(255, 192, 255);
+const QColor LinkBlue(0, 0, 255);
+} // namespace
+
+frmSave::frmSave(QWidget *readingWindow)
+    : QDialog(readingWindow)
+    , ui(std::make_unique<Ui::frmSave>())
+    , m_reading(readingWindow)
+{
+    ui->setupUi(this);
+    setModal(true);
+
+    WindowLook::setBackground(this, Pink);
+    for (QLabel *link : {static_cast<QLabel *>(ui->Label14), static_cast<QLabel *>(ui->Label1)}) {
+        WindowLook::setFont(link, 8.25, false, true);
+        WindowLook::setColors(link, LinkBlue);
+    }
+    WindowLook::setFont(ui->RTB, ReportFontPointSize);
+    QFont sansSerif(QStringLiteral("MS Sans Serif"));
+    sansSerif.setPointSizeF(8.25);
+    ui->cmdSave->setFont(sansSerif);
+    WindowLook::setBackground(ui->fraFullBrand, Pink);
+    for (QLabel *label : {static_cast<QLabel *>(ui->lblCobrand), static_cast<QLabel *>(ui->lblFullBrand)}) {
+        WindowLook::setFont(label, 8.25, true, true);
+        WindowLook::setColors(label, LinkBlue, Pink);
+    }
+    // Neither button is pressed by Enter while reading the report.
+    ui->cmdSave->setAutoDefault(false);
+    ui->cmdPrint->setAutoDefault(false);
+
+    connect(ui->cmdSave, &QPushButton::clicked, this, &frmSave::cmdSave_Click);
+    connect(ui->cmdPrint, &QPushButton::clicked, this, &frmSave::cmdPrint_Click);
+    connect(ui->Label14, &LinkLabel::clicked, this, &frmSave::Label14_Click);
+    connect(ui->Label1, &LinkLabel::clicked, this, &frmSave::Label1_Click);
+    connect(ui->lblCobrand, &LinkLabel::clicked, this, &frmSave::lblCobrand_Click);
+    connect(ui->lblFullBrand, &LinkLabel::clicked, this, &frmSave::lblFullBrand_Click);
+    connect(ui->RTB, &QTextEdit::textChanged, this, &frmSave::RTB_Change);
+    ui->RTB->viewport()->setMouseTracking(true);
+    ui->RTB->viewport()->installEventFilter(this);
+
+    Form_Load();
+    setFixedSize(size());
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    WindowLook::centreOnScreen(this);
+}
+
+frmSave::~frmSave() = default;
+
+void frmSave::Form_Load()
+{
+    QStringList values;
+    for (const Field &field : fields()) {
+        const auto *label = m_reading ? m_reading->findChild<QLabel *>(QLatin1String(field.label)) : nullptr;
+        values << (label ? label->text() : QString());
+    }
+    ComposeReport(ui->RTB->document(), values);
+    ui->RTB->moveCursor(QTextCursor::End);
+}
+
+void frmSave::RTB_Change()
+{
+    platform().clearOwnedClipboard();
+}
+
+bool frmSave::eventFilter(QObject *watched, QEvent *event)
+{
+    // RTB_Click, RTB_MouseDown, RTB_MouseMove, RTB_MouseUp: the report's text is
+    // not to be copied out, so whatever this program put on the clipboard goes.
+    if (watched == ui->RTB->viewport()) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+            platform().clearOwnedClipboard();
+            break;
+        default:
+            break;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void frmSave::cmdSave_Click()
+{
+    const QString path = platform().saveFileName(this, AppInfo::Title,
+                                                 QStringLiteral("Rich Text Format (*.naa)"),
+                                                 QStringLiteral("naa"));
+    if (path.isEmpty())
+        return; // cancelled: nothing written, nothing said
+    const AppState &state = appState();
+    QString error;
+    if (!writeSavedReadingFile(path, state.BirthYear, state.BirthMonth, state.BirthDay, &error)) {
+        platform().message(this, QMessageBox::Warning,
+                           QStringLiteral("The reading was not saved.\n%1").arg(error));
+    }
+}
+
+void frmSave::cmdPrint_Click()
+{
+    QTextCursor cursor = ui->RTB->textCursor();
+    cursor.clearSelection();
+    ui->RTB->setTextCursor(cursor);
+    std::unique_ptr<QPrinter> printer = platform().defaultPrinter();
+    if (printer)
+        printReport(ui->RTB->document(), printer.get());
+}
+
+void frmSave::Label14_Click() { OpenHomePage(); }
+void frmSave::Label1_Click() { OpenHomePage(); }
+void frmSave::lblCobrand_Click() { OpenCoBrandPage(); }
+void frmSave::lblFullBrand_Click() { OpenFullyBrandedPage(); }

@@ -1,0 +1,51 @@
+#include "frmabout.h"
+#include "ui_frmAbout.h"
+
+#include "app/windowlook.h"
+#include "web/links.h"
+
+namespace {
+const QColor Pink(255, 192, 255);
+const QColor DarkPurple(64, 0, 64);
+const QColor LinkPurple(128, 0, 128);
+} // namespace
+
+frmAbout::frmAbout(QWidget *parent)
+    : QDialog(parent)
+    , ui(std::make_unique<Ui::frmAbout>())
+{
+    ui->setupUi(this);
+    setModal(true);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+
+    WindowLook::setBackground(this, Pink);
+    ui->picIcon->setPicture(QStringLiteral(":/icon/orra.svg"));
+    WindowLook::setFont(ui->Label2, 12, true);
+    WindowLook::setColors(ui->Label2, DarkPurple);
+    WindowLook::setFont(ui->Label3, 8.25, true);
+    for (QLabel *link : {static_cast<QLabel *>(ui->lblHomePage), static_cast<QLabel *>(ui->lblCobrand)}) {
+        WindowLook::setFont(link, 8.25, false, true);
+        WindowLook::setColors(link, LinkPurple);
+    }
+    ui->cmdOK->setDefault(true);
+    ui->cmdOK->setFocus();
+
+    connect(ui->cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
+    connect(ui->lblHomePage, &LinkLabel::clicked, this, &frmAbout::lblHomePage_Click);
+    connect(ui->lblCobrand, &LinkLabel::clicked, this, &frmAbout::lblCobrand_Click);
+
+    setFixedSize(size());
+    WindowLook::centreOnScreen(this);
+}
+
+frmAbout::~frmAbout() = default;
+
+// Esc closes the dialog too (QDialog's reject), as does the close box.
+void frmAbout::cmdOK_Click()
+{
+    accept();
+}
+
+void frmAbout::lblHomePage_Click() { OpenHomePage(); }
+// Completes the offer of a fully branded copy above it.
+void frmAbout::lblCobrand_Click() { OpenFullyBrandedPage(); }
