@@ -12,6 +12,8 @@
 #include <QPrinterInfo>
 #include <QSettings>
 
+#include <utility>
+
 namespace {
 QtPlatform &realPlatform()
 {
@@ -26,9 +28,9 @@ Platform &platform()
     return current ? *current : realPlatform();
 }
 
-void setPlatform(Platform *replacement)
+Platform *setPlatform(Platform *replacement)
 {
-    current = replacement;
+    return std::exchange(current, replacement);
 }
 
 QMessageBox::StandardButton QtPlatform::message(QWidget *parent, QMessageBox::Icon icon,

@@ -55,8 +55,9 @@ public:
 };
 
 Platform &platform();
-// Installs another implementation (tests); passing nullptr restores the real one.
-void setPlatform(Platform *replacement);
+// Installs another implementation (tests); nullptr restores the real one.
+// Returns the one that was installed before.
+Platform *setPlatform(Platform *replacement);
 
 // The real thing, on Qt's own facilities.
 class QtPlatform : public Platform

@@ -1,0 +1,99 @@
+#pragma once
+
+#include "support/fakeplatform.h"
+
+#include "app/appstate.h"
+#include "app/frmmain.h"
+#include "app/linklabel.h"
+#include "app/navigation.h"
+#include "app/windowlook.h"
+#include "reading/frmamericanastrologyresult.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+// Small helpers for driving the windows as a user would.
+namespace TestWindows {
+
+template <typename T>
+T *child(QWidget *window, const char *name)
+{
+    T *found = window ? window->findChild<T *>(QLatin1String(name)) : nullptr;
+    if (!found)
+        qWarning("no child %s", name);
+    return found;
+}
+
+inline QString labelText(QWidget *window, const char *name)
+{
+    auto *label = child<QLabel>(window, name);
+    return label ? label->text() : QString();
+}
+
+// Lets deferred deletions of closed windows happen.
+inline void settle()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+}
+
+// Closes whatever a previous test left and forgets the run's state.
+inline void reset()
+{
+    FakePlatform quietEnd; // the real end would stop every later event loop
+    Navigation::EndProgram();
+    settle();
+    appState() = AppState();
+}
+
+inline void enter(frmMain *main, const QString &name, const QString &month, int day, int year)
+{
+    child<QLineEdit>(main, "txtName")->setText(name);
+    child<QComboBox>(main, "cboMonth")->setCurrentText(month);
+    child<QComboBox>(main, "cboDate")->setCurrentText(QString::number(day));
+    child<QComboBox>(main, "cboYear")->setCurrentText(QString::number(year));
+}
+
+// Opens a reading for the date from a fresh main window.
+inline frmAmericanAstrologyResult *readingFor(const QString &month, int day, int year = 1975)
+{
+    frmMain *main = Navigation::showMain();
+    enter(main, QStringLiteral("Ann"), month, day, year);
+    main->cmdCalculate_Click();
+    settle();
+    return Navigation::readingWindow();
+}
+
+// Runs action on the modal window as soon as it is open.
+inline void whenModalOpens(std::function<void(QWidget *)> action)
+{
+    auto *timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, action] {
+        if (QWidget *modal = QApplication::activeModalWidget()) {
+            timer->stop();
+            timer->deleteLater();
+            action(modal);
+        }
+    });
+    timer->start();
+}
+
+inline void install()
+{
+    static bool done = false;
+    if (!done) {
+        WindowLook::installFontsAndIcon();
+        done = true;
+    }
+}
+
+} // namespace TestWindows
