@@ -48,6 +48,8 @@ public:
     bool openUrl(const QUrl &url) override
     {
         urls.append(url.toString(QUrl::FullyEncoded));
+        if (onUrl)
+            onUrl();
         return browserWorks;
     }
     QDate today() override { return todayDate; }
@@ -82,6 +84,7 @@ public:
     QString openPath;
     QString savePath;
     QStringList urls;
+    std::function<void()> onUrl;
     bool browserWorks = true;
     QDate todayDate{2026, 12, 8};
     int seeds = 0;
