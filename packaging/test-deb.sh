@@ -1,0 +1,117 @@
+#!/usr/bin/env bash
+# Builds the Debian package, installs it on this system, checks what it put
+# in place, starts the installed program on a private X server (Xvfb), takes a
+# screenshot, ends the program and removes the package again.
+# Needs root (or sudo): it really installs and removes the package.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+package=orra-native-american-astrology
+appstream_id=example.orra_astro.OrraNativeAmericanAstrology
+program=/usr/bin/OrraFreeNativeAmericanAstrology
+build=${BUILD_DIR:-build-pkg}
+shot=${SCREENSHOT:-$PWD/$build/installed-main-window.png}
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+
+tools=(dpkg-dev desktop-file-utils appstream xvfb xauth imagemagick file)
+missing=()
+for p in "${tools[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+    echo "Installing: ${missing[*]}"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
+fi
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+echo "== Building the package in $build"
+BUILD_DIR=$build BUILD_TYPE=Release CMAKE_ARGS="-DBUILD_TESTING=OFF ${CMAKE_ARGS:-}" scripts/setup.sh
+rm -f "$build"/*.deb
+(cd "$build" && cpack -G DEB >/dev/null)
+debs=("$build"/${package}_*.deb)
+[ -f "${debs[0]}" ] || fail "cpack made no package"
+deb=$(realpath "${debs[0]}")
+echo "Package: $deb"
+
+echo "== Control fields"
+for field in Package Version Section Maintainer Depends; do
+    echo "$field: $(dpkg-deb --field "$deb" "$field")"
+done
+depends=$(dpkg-deb --field "$deb" Depends)
+for needed in libqt6widgets6 libqt6svg6 qt6-qpa-plugins fonts-dejavu-core; do
+    grep -q "\b$needed\b" <<<"$depends" || fail "Depends lacks $needed: $depends"
+done
+[ "$(dpkg-deb --field "$deb" Section)" = misc ] || fail "section is not misc"
+
+scratch=$(mktemp -d)
+installed=0
+cleanup() {
+    if [ "$installed" = 1 ]; then
+        echo "== Removing the package"
+        DEBIAN_FRONTEND=noninteractive $sudo apt-get remove -y -qq "$package" >/dev/null || true
+    fi
+    rm -rf "$scratch"
+}
+trap cleanup EXIT
+
+echo "== Validating the package's file tree"
+dpkg-deb -x "$deb" "$scratch/tree"
+# Checks across files too: metainfo named after its id, its desktop file present.
+appstreamcli validate-tree --no-net "$scratch/tree" || fail "the file tree does not validate"
+
+echo "== Installing"
+if dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+    echo "Note: $package was already installed; it is replaced now and removed at the end."
+fi
+installed=1
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "$deb" >/dev/null
+dpkg-query -W -f='${Status}\n' "$package" | grep -q "install ok installed" || fail "not installed"
+
+echo "== Checking the installed files"
+[ -x "$program" ] || fail "$program missing"
+desktop=/usr/share/applications/$package.desktop
+metainfo=/usr/share/metainfo/$appstream_id.metainfo.xml
+desktop-file-validate "$desktop" || fail "desktop entry does not validate"
+appstreamcli validate --no-net "$metainfo" || fail "metainfo does not validate"
+grep -q "^Exec=$(basename "$program")\$" "$desktop" || fail "desktop entry does not start $(basename "$program")"
+icons=/usr/share/icons/hicolor
+[ -s "$icons/scalable/apps/$package.svg" ] || fail "scalable icon missing"
+file -b "$icons/scalable/apps/$package.svg" | grep -qi svg || fail "scalable icon is not SVG"
+for size in 16 32 48 64 128 256; do
+    icon=$icons/${size}x${size}/apps/$package.png
+    [ -s "$icon" ] || fail "$icon missing"
+    file -b "$icon" | grep -q "PNG image data, $size x $size" || fail "$icon is not a ${size}px PNG"
+done
+echo "Desktop entry, metainfo and icons are in place."
+
+echo "== Starting the installed program under Xvfb"
+mkdir -p "$scratch/home" "$scratch/runtime"
+chmod 700 "$scratch/runtime"
+mkdir -p "$(dirname "$shot")"
+HOME=$scratch/home XDG_RUNTIME_DIR=$scratch/runtime \
+    xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+        "$1" & pid=$!
+        sleep 4
+        if ! kill -0 "$pid" 2>/dev/null; then
+            wait "$pid"; echo "the program ended by itself (status $?)" >&2; exit 1
+        fi
+        import -window root "$2"
+        kill "$pid"; wait "$pid" 2>/dev/null || true
+    ' _ "$program" "$shot" || fail "the installed program did not stay up"
+colours=$(convert "$shot" -format %k info:)
+[ "$colours" -gt 16 ] || fail "the screenshot is blank ($colours colours)"
+echo "Screenshot of the installed program: $shot ($colours colours)"
+
+echo "== Removing the package"
+DEBIAN_FRONTEND=noninteractive $sudo apt-get remove -y -qq "$package" >/dev/null
+installed=0
+[ ! -e "$program" ] || fail "$program is still there after removal"
+[ ! -e "$desktop" ] || fail "$desktop is still there after removal"
+echo "PASS: the package builds, installs, starts and removes cleanly."
