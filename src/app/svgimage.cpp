@@ -25,5 +25,5 @@ void SvgImage::paintEvent(QPaintEvent *)
         return;
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    renderer.render(&painter, rect());
+    renderer.render(&painter, contentsRect());
 }

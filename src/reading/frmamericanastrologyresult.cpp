@@ -34,7 +34,12 @@ frmAmericanAstrologyResult::frmAmericanAstrologyResult(QWidget *parent)
     for (QLabel *label : {static_cast<QLabel *>(ui->lblCobrand), static_cast<QLabel *>(ui->lblFullBrand)}) {
         WindowLook::setFont(label, 8.25, true, true);
         WindowLook::setColors(label, LinkBlue, WindowPink);
+        // The strip starts just left of the window's edge; keep the text inside.
+        label->setContentsMargins(4, 0, 4, 0);
     }
+    // Let the outline show around the picture, and give the long text some air.
+    ui->imgSign->setContentsMargins(3, 3, 3, 3);
+    ui->lblNativeAmericanSignDesc->setContentsMargins(0, 3, 4, 0);
 
     // Headings are bold and as wide as their text; values in the window's font.
     for (QWidget *panel : {ui->picDetails, ui->picOthers}) {

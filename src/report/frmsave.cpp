@@ -12,6 +12,7 @@
 #include "web/links.h"
 
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QPrinter>
 
 namespace {
@@ -71,7 +72,16 @@ void frmSave::Form_Load()
         values << (label ? label->text() : QString());
     }
     ComposeReport(ui->RTB->document(), values);
-    ui->RTB->moveCursor(QTextCursor::End);
+    QTextCursor end(ui->RTB->document());
+    end.movePosition(QTextCursor::End);
+    ui->RTB->setTextCursor(end);
+}
+
+void frmSave::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    // The insertion point stays at the end, but the reader starts at the top.
+    ui->RTB->verticalScrollBar()->setValue(0);
 }
 
 void frmSave::RTB_Change()

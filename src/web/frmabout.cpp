@@ -22,6 +22,8 @@ frmAbout::frmAbout(QWidget *parent)
     ui->picIcon->setPicture(QStringLiteral(":/icon/orra.svg"));
     WindowLook::setFont(ui->Label2, 12, true);
     WindowLook::setColors(ui->Label2, DarkPurple);
+    // The title is wider in 12 pt bold than its place: let it run on to the right.
+    ui->Label2->resize(ui->Label2->size().expandedTo(ui->Label2->sizeHint()));
     WindowLook::setFont(ui->Label3, 8.25, true);
     for (QLabel *link : {static_cast<QLabel *>(ui->lblHomePage), static_cast<QLabel *>(ui->lblCobrand)}) {
         WindowLook::setFont(link, 8.25, false, true);
