@@ -3,6 +3,7 @@
 #include "app/appstate.h"
 #include "app/frmmain.h"
 #include "app/platform.h"
+#include "app/windowlook.h"
 
 #include <QLabel>
 
@@ -47,5 +48,5 @@ void CoBrand_Randomize(frmMain *mainWindow)
         return;
     const auto *name = front == BannerFront::CoBrand ? "lblCobrand" : "lblFullBrand";
     if (auto *label = mainWindow->findChild<QLabel *>(QLatin1String(name)))
-        label->raise();
+        WindowLook::bringToFront(label);
 }

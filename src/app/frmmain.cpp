@@ -42,6 +42,14 @@ frmMain::frmMain(QWidget *parent)
         WindowLook::setFont(label, 8.25, true, true);
         WindowLook::setColors(label, LinkBlue, Pink);
     }
+    WindowLook::bringToFront(ui->lblFullBrand);
+
+    // Names for screen readers: a combo box is announced by its entry alone.
+    ui->Label1_0->setBuddy(ui->txtName);
+    ui->Label1_1->setBuddy(ui->cboMonth);
+    ui->cboMonth->setAccessibleDescription(QStringLiteral("Month"));
+    ui->cboDate->setAccessibleDescription(QStringLiteral("Day"));
+    ui->cboYear->setAccessibleDescription(QStringLiteral("Year"));
 
     connect(ui->cmdCalculate, &QPushButton::clicked, this, &frmMain::cmdCalculate_Click);
     connect(ui->mnuMayan, &QAction::triggered, this, &frmMain::mnuMayan_Click);

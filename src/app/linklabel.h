@@ -2,7 +2,9 @@
 
 #include <QLabel>
 
-// A label that acts as a web link: pointing-hand cursor, and a click signal.
+// A label that acts as a web link: pointing-hand cursor, a click signal, and
+// reachable from the keyboard (Tab, then Enter or Space) and by screen readers
+// as a link.
 class LinkLabel : public QLabel
 {
     Q_OBJECT
@@ -15,6 +17,8 @@ signals:
 protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     bool m_pressed = false;

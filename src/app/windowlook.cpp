@@ -3,9 +3,57 @@
 #include <QApplication>
 #include <QFont>
 #include <QIcon>
+#include <QIconEngine>
 #include <QLayout>
 #include <QScreen>
 #include <QWidget>
+
+#include <optional>
+
+namespace {
+// The program icon, put together when a window system first asks for it.
+// Building it decodes all six pictures, a few milliseconds of every start,
+// and platforms that show no window icon (offscreen, Wayland) never ask.
+class DeferredIconEngine : public QIconEngine
+{
+public:
+    QIconEngine *clone() const override { return new DeferredIconEngine; }
+    bool isNull() override { return false; } // the pictures are compiled in
+    void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        icon().paint(painter, rect, Qt::AlignCenter, mode, state);
+    }
+    QSize actualSize(const QSize &size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return icon().actualSize(size, mode, state);
+    }
+    QPixmap pixmap(const QSize &size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return icon().pixmap(size, 1.0, mode, state);
+    }
+    QPixmap scaledPixmap(const QSize &size, QIcon::Mode mode, QIcon::State state, qreal scale) override
+    {
+        return icon().pixmap(size / scale, scale, mode, state);
+    }
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override
+    {
+        return icon().availableSizes(mode, state);
+    }
+
+private:
+    const QIcon &icon()
+    {
+        if (!m_icon) {
+            m_icon = QIcon(QStringLiteral(":/icon/orra.svg"));
+            for (int size : {16, 32, 48, 64, 128, 256})
+                m_icon->addFile(QStringLiteral(":/icon/orra-%1.png").arg(size), QSize(size, size));
+        }
+        return *m_icon;
+    }
+
+    std::optional<QIcon> m_icon;
+};
+} // namespace
 
 namespace WindowLook {
 
@@ -18,10 +66,7 @@ void installFontsAndIcon()
     font.setPointSizeF(8.25);
     QApplication::setFont(font);
 
-    QIcon icon(QStringLiteral(":/icon/orra.svg"));
-    for (int size : {16, 32, 48, 64, 128, 256})
-        icon.addFile(QStringLiteral(":/icon/orra-%1.png").arg(size), QSize(size, size));
-    QApplication::setWindowIcon(icon);
+    QApplication::setWindowIcon(QIcon(new DeferredIconEngine));
 }
 
 void setFont(QWidget *widget, qreal pointSize, bool bold, bool underline)
@@ -64,6 +109,19 @@ void fixClientArea(QWidget *window, QWidget *clientArea)
                            | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint
                            | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                            | Qt::WindowSystemMenuHint);
+}
+
+void bringToFront(QWidget *widget)
+{
+    if (!widget || !widget->parentWidget())
+        return;
+    for (QObject *object : widget->parentWidget()->children()) {
+        auto *sibling = qobject_cast<QWidget *>(object);
+        if (sibling && sibling != widget && sibling->geometry() == widget->geometry())
+            sibling->hide();
+    }
+    widget->show();
+    widget->raise();
 }
 
 void centreOnScreen(QWidget *window)

@@ -20,6 +20,10 @@ void setBackground(QWidget *widget, const QColor &background);
 // a non-resizable frame without minimise or maximise buttons.
 void fixClientArea(QWidget *window, QWidget *clientArea);
 
+// Brings a widget in front of the siblings that share its place, and hides
+// them, so neither the keyboard nor a screen reader finds what is covered.
+void bringToFront(QWidget *widget);
+
 // Places a top-level window in the middle of the screen it will appear on.
 void centreOnScreen(QWidget *window);
 

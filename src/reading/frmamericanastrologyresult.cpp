@@ -52,9 +52,20 @@ frmAmericanAstrologyResult::frmAmericanAstrologyResult(QWidget *parent)
         }
     }
     for (const Field &field : fields()) {
-        if (auto *value = findChild<QLabel *>(QLatin1String(field.label)))
-            WindowLook::setColors(value, ValuePurple);
+        auto *value = findChild<QLabel *>(QLatin1String(field.label));
+        if (!value)
+            continue;
+        WindowLook::setColors(value, ValuePurple);
+        // Each heading names its value for screen readers.
+        for (QLabel *heading : value->parentWidget()->findChildren<QLabel *>()) {
+            if (heading->objectName().startsWith(QLatin1String("Label1_"))
+                && heading->text() == QLatin1String(field.readingHeading))
+                heading->setBuddy(value);
+        }
     }
+    WindowLook::bringToFront(ui->lblCobrand);
+    setTabOrder(ui->TS, ui->cmdBack);
+    setTabOrder(ui->cmdBack, ui->cmdSave);
 
     connect(ui->TS, &QTabBar::currentChanged, this, &frmAmericanAstrologyResult::TS_Click);
     connect(ui->cmdBack, &QPushButton::clicked, this, &frmAmericanAstrologyResult::cmdBack_Click);
@@ -78,11 +89,7 @@ void frmAmericanAstrologyResult::Form_Load()
 void frmAmericanAstrologyResult::TS_Click()
 {
     // Only the first tab's state decides which panel is in front.
-    QWidget *front = ui->TS->currentIndex() == 0 ? ui->picDetails : ui->picOthers;
-    QWidget *back = front == ui->picDetails ? ui->picOthers : ui->picDetails;
-    front->raise();
-    front->show();
-    back->hide(); // the covered panel is not there for the keyboard or a screen reader
+    WindowLook::bringToFront(ui->TS->currentIndex() == 0 ? ui->picDetails : ui->picOthers);
 }
 
 void frmAmericanAstrologyResult::cmdBack_Click()

@@ -42,6 +42,7 @@ frmSave::frmSave(QWidget *readingWindow)
         WindowLook::setFont(label, 8.25, true, true);
         WindowLook::setColors(label, LinkBlue, Pink);
     }
+    WindowLook::bringToFront(ui->lblFullBrand);
     // Neither button is pressed by Enter while reading the report.
     ui->cmdSave->setAutoDefault(false);
     ui->cmdPrint->setAutoDefault(false);

@@ -38,6 +38,8 @@ void FillReading(QWidget *readingWindow)
                 label->adjustSize(); // value labels grow to fit; the description box does not
         }
     }
-    if (auto *picture = readingWindow->findChild<SvgImage *>(QStringLiteral("imgSign")))
+    if (auto *picture = readingWindow->findChild<SvgImage *>(QStringLiteral("imgSign"))) {
         picture->setPicture(signPicture(*signIndex));
+        picture->setAccessibleName(QStringLiteral("Picture of the ") + SignName());
+    }
 }
