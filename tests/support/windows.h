@@ -8,6 +8,7 @@
 #include "app/navigation.h"
 #include "app/windowlook.h"
 #include "reading/frmamericanastrologyresult.h"
+#include "signs/signtable.h"
 
 #include <QAbstractButton>
 #include <QAction>
