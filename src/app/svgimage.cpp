@@ -1,11 +1,27 @@
 #include "svgimage.h"
 
+#include <QAccessibleWidget>
 #include <QPainter>
 #include <QSvgRenderer>
+
+namespace {
+// Announced as a picture, with the name the window gives it.
+QAccessibleInterface *svgImageFactory(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("SvgImage") && object && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Graphic);
+    return nullptr;
+}
+} // namespace
 
 SvgImage::SvgImage(QWidget *parent)
     : QWidget(parent)
 {
+    static const bool registered = [] {
+        QAccessible::installFactory(svgImageFactory);
+        return true;
+    }();
+    Q_UNUSED(registered);
     setAttribute(Qt::WA_TranslucentBackground);
 }
 

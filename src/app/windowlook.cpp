@@ -11,9 +11,9 @@
 #include <optional>
 
 namespace {
-// The program icon, put together when a window system first asks for it.
+// The program icon, put together when the window system first asks for it.
 // Building it decodes all six pictures, a few milliseconds of every start,
-// and platforms that show no window icon (offscreen, Wayland) never ask.
+// and some platforms (offscreen, for one) never ask.
 class DeferredIconEngine : public QIconEngine
 {
 public:

@@ -59,8 +59,11 @@ frmAmericanAstrologyResult::frmAmericanAstrologyResult(QWidget *parent)
         // Each heading names its value for screen readers.
         for (QLabel *heading : value->parentWidget()->findChildren<QLabel *>()) {
             if (heading->objectName().startsWith(QLatin1String("Label1_"))
-                && heading->text() == QLatin1String(field.readingHeading))
+                && heading->text() == QLatin1String(field.readingHeading)) {
                 heading->setBuddy(value);
+                // Without the trailing blank, which a braille display would show.
+                heading->setAccessibleName(heading->text().trimmed());
+            }
         }
     }
     WindowLook::bringToFront(ui->lblCobrand);
