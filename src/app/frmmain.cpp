@@ -51,6 +51,9 @@ frmMain::frmMain(QWidget *parent)
     ui->cboDate->setAccessibleDescription(QStringLiteral("Day"));
     ui->cboYear->setAccessibleDescription(QStringLiteral("Year"));
 
+    WindowLook::nameSeparators(ui->mnuFile, {"mnuSep3"});
+    WindowLook::nameSeparators(ui->mnuHelp, {"mnuSep1", "mnuSep2"});
+
     connect(ui->cmdCalculate, &QPushButton::clicked, this, &frmMain::cmdCalculate_Click);
     connect(ui->mnuMayan, &QAction::triggered, this, &frmMain::mnuMayan_Click);
     connect(ui->cmdOpen, &QPushButton::clicked, this, &frmMain::cmdOpen_Click);

@@ -5,6 +5,7 @@
 #include <QIcon>
 #include <QIconEngine>
 #include <QLayout>
+#include <QMenu>
 #include <QScreen>
 #include <QWidget>
 
@@ -122,6 +123,15 @@ void bringToFront(QWidget *widget)
     }
     widget->show();
     widget->raise();
+}
+
+void nameSeparators(QMenu *menu, std::initializer_list<const char *> names)
+{
+    auto name = names.begin();
+    for (QAction *action : menu->actions()) {
+        if (action->isSeparator() && name != names.end())
+            action->setObjectName(QLatin1String(*name++));
+    }
 }
 
 void centreOnScreen(QWidget *window)

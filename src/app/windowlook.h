@@ -2,6 +2,9 @@
 
 #include <QColor>
 
+#include <initializer_list>
+
+class QMenu;
 class QWidget;
 
 // Small helpers for the fixed, hand-placed look that every window shares.
@@ -23,6 +26,9 @@ void fixClientArea(QWidget *window, QWidget *clientArea);
 // Brings a widget in front of the siblings that share its place, and hides
 // them, so neither the keyboard nor a screen reader finds what is covered.
 void bringToFront(QWidget *widget);
+
+// Gives a menu's separators their names, top to bottom.
+void nameSeparators(QMenu *menu, std::initializer_list<const char *> names);
 
 // Places a top-level window in the middle of the screen it will appear on.
 void centreOnScreen(QWidget *window);

@@ -70,6 +70,9 @@ frmAmericanAstrologyResult::frmAmericanAstrologyResult(QWidget *parent)
     setTabOrder(ui->TS, ui->cmdBack);
     setTabOrder(ui->cmdBack, ui->cmdSave);
 
+    WindowLook::nameSeparators(ui->mnuFile, {"mnuSep1"});
+    WindowLook::nameSeparators(ui->mnuHelp, {"mnuSep3", "mnuSep2"});
+
     connect(ui->TS, &QTabBar::currentChanged, this, &frmAmericanAstrologyResult::TS_Click);
     connect(ui->cmdBack, &QPushButton::clicked, this, &frmAmericanAstrologyResult::cmdBack_Click);
     connect(ui->mnuBack, &QAction::triggered, this, &frmAmericanAstrologyResult::mnuBack_Click);
