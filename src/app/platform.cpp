@@ -7,10 +7,12 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDesktopServices>
+#include <QFile>
 #include <QFileDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QSettings>
+#include <QStringDecoder>
 
 #include <utility>
 
@@ -100,17 +102,47 @@ float QtPlatform::nextRandom()
 }
 
 namespace {
-QSettings *openStore()
+// What QSettings writes: UTF-8 text whose lines are blank, a [section], a
+// ;comment or key=value. Checked here because QSettings reports a malformed
+// file only to the first reader in a process and keeps quiet after that.
+bool looksLikeStore(const QString &path)
 {
-    return new QSettings(QSettings::NativeFormat, QSettings::UserScope, AppInfo::ExecutableName,
-                         AppInfo::ExecutableName);
+    QFile file(path);
+    if (!file.exists())
+        return true;
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8.decode(file.readAll());
+    if (utf8.hasError() || text.contains(QChar(0)))
+        return false;
+    for (QStringView line : QStringView(text).split(u'\n')) {
+        line = line.trimmed();
+        if (!line.isEmpty() && !line.startsWith(u';') && !(line.startsWith(u'[') && line.endsWith(u']'))
+            && !line.contains(u'='))
+            return false;
+    }
+    return true;
+}
+
+// The store, or null when it cannot be read or holds something QSettings
+// would not have written: such a file is neither read nor rewritten, since
+// QSettings writes back only what it understood and the rest would be lost.
+std::unique_ptr<QSettings> openStore()
+{
+    auto store = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                             AppInfo::ExecutableName, AppInfo::ExecutableName);
+    store->allKeys(); // sections are parsed on demand; a malformed one shows only now
+    if (store->status() != QSettings::NoError || !looksLikeStore(store->fileName()))
+        return nullptr;
+    return store;
 }
 } // namespace
 
 std::optional<QString> QtPlatform::readSetting(const QString &group, const QString &key)
 {
-    std::unique_ptr<QSettings> store(openStore());
-    if (store->status() != QSettings::NoError)
+    std::unique_ptr<QSettings> store = openStore();
+    if (!store)
         return std::nullopt;
     store->beginGroup(group);
     if (!store->contains(key))
@@ -124,8 +156,8 @@ std::optional<QString> QtPlatform::readSetting(const QString &group, const QStri
 
 bool QtPlatform::writeSetting(const QString &group, const QString &key, const QString &value)
 {
-    std::unique_ptr<QSettings> store(openStore());
-    if (!store->isWritable())
+    std::unique_ptr<QSettings> store = openStore();
+    if (!store || !store->isWritable())
         return false;
     store->beginGroup(group);
     store->setValue(key, value);

@@ -83,7 +83,9 @@ bool writeSavedReadingFile(const QString &path, int year, const QString &month, 
         return false;
     }
     const QByteArray bytes = encodeSavedReading(year, month, day);
-    if (file.write(bytes) != bytes.size()) {
+    // Flush here: commit() overlooks a buffered write that fails (disk full,
+    // file size limit) and would put a cut-short file in place of the old one.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
         if (error)
             *error = file.errorString();
         file.cancelWriting();

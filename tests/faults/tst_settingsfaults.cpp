@@ -1,0 +1,250 @@
+// The real per-user settings store, spoiled the ways a disk or a person can
+// spoil it. Start-up must go on without a word, and whatever is in the
+// store's place must be left exactly as it was.
+
+#include "support/fakeplatform.h"
+#include "support/windows.h"
+
+#include "app/appinfo.h"
+#include "app/startup.h"
+#include "report/scrambler.h"
+#include "web/reminder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace TestWindows;
+
+namespace {
+const QString Group = QStringLiteral("Settings");
+const QString Key = ScrambleText(QStringLiteral("Duration"));
+const QDate Today(2026, 12, 8);
+
+// Everything faked but the settings, which go to the real store.
+class RealStorePlatform : public FakePlatform
+{
+public:
+    std::optional<QString> readSetting(const QString &group, const QString &key) override
+    {
+        return m_real.readSetting(group, key);
+    }
+    bool writeSetting(const QString &group, const QString &key, const QString &value) override
+    {
+        ++settingWrites;
+        return m_real.writeSetting(group, key, value);
+    }
+
+private:
+    QtPlatform m_real;
+};
+
+QByteArray contents(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+bool put(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+} // namespace
+
+class TestSettingsFaults : public QObject
+{
+    Q_OBJECT
+public:
+    explicit TestSettingsFaults(const QString &configHome)
+        : m_folder(configHome + QLatin1Char('/') + AppInfo::ExecutableName),
+          m_file(m_folder + QLatin1Char('/') + AppInfo::ExecutableName + QStringLiteral(".conf"))
+    {
+    }
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup() { reset(); }
+
+    void realStoreRoundTrips();
+    void spoiledStore_data();
+    void spoiledStore();
+
+private:
+    // What lies at the store's place, down to the bytes.
+    QByteArray snapshot() const;
+    // Writes through QSettings itself, so the key is spelled as the store spells it.
+    void storeValue(const QVariant &value);
+
+    QString m_folder;
+    QString m_file;
+    QTemporaryDir m_locks;
+};
+
+void TestSettingsFaults::initTestCase()
+{
+    install();
+    QVERIFY(m_locks.isValid());
+    const QSettings store(QSettings::NativeFormat, QSettings::UserScope, AppInfo::ExecutableName,
+                          AppInfo::ExecutableName);
+    QCOMPARE(store.fileName(), m_file); // the store is where this test spoils it
+}
+
+void TestSettingsFaults::init()
+{
+    reset();
+    const QFileInfo folder(m_folder);
+    if (folder.isDir())
+        QVERIFY(QDir(m_folder).removeRecursively());
+    else if (folder.exists())
+        QVERIFY(QFile::remove(m_folder));
+}
+
+QByteArray TestSettingsFaults::snapshot() const
+{
+    QByteArray shot;
+    for (const QString &path : {m_folder, m_file}) {
+        const QFileInfo info(path);
+        shot += path.toUtf8();
+        if (info.isDir())
+            shot += " folder: "
+                    + QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)
+                          .join(QLatin1Char('/')).toUtf8();
+        else if (info.isFile())
+            shot += " file: " + contents(path);
+        else
+            shot += info.exists() ? " other" : " none";
+        shot += '\n';
+    }
+    return shot;
+}
+
+void TestSettingsFaults::storeValue(const QVariant &value)
+{
+    QSettings store(QSettings::NativeFormat, QSettings::UserScope, AppInfo::ExecutableName,
+                    AppInfo::ExecutableName);
+    store.beginGroup(Group);
+    store.setValue(Key, value);
+    store.endGroup();
+    store.sync();
+    QCOMPARE(store.status(), QSettings::NoError);
+}
+
+void TestSettingsFaults::realStoreRoundTrips()
+{
+    // The harness reaches the real store: the first start notes the day, and
+    // a later start a month on asks.
+    RealStorePlatform fake;
+    fake.todayDate = Today;
+    RunUpdateReminder();
+    QVERIFY(fake.messages.isEmpty());
+    QVERIFY(QFileInfo(m_file).isFile());
+    QtPlatform real;
+    QCOMPARE(real.readSetting(Group, Key), std::optional<QString>(ScrambleText(formatReminderDate(Today, QLocale()))));
+    fake.todayDate = Today.addDays(30);
+    RunUpdateReminder();
+    QCOMPARE(fake.messages.size(), 1);
+    QCOMPARE(UnscrambleText(real.readSetting(Group, Key).value_or(QString())),
+             formatReminderDate(Today.addDays(30), QLocale()));
+    QCOMPARE(QDir(m_folder).entryList(QDir::Files | QDir::Hidden), QStringList{QFileInfo(m_file).fileName()});
+}
+
+void TestSettingsFaults::spoiledStore_data()
+{
+    QTest::addColumn<QString>("kind");
+    // Whether the store still reads as a store (with nothing usable in it).
+    QTest::addColumn<bool>("readable");
+    // Whether it is a store as QSettings writes one, only with odd values.
+    QTest::addColumn<bool>("wellFormed");
+    QTest::newRow("folder in the file's place") << "folder in the file's place" << false << false;
+    QTest::newRow("file in the folder's place") << "file in the folder's place" << true << false;
+    for (int seed = 1; seed <= 4; ++seed) {
+        const QString kind = QStringLiteral("random bytes %1").arg(seed);
+        QTest::newRow(qPrintable(kind)) << kind << false << false;
+    }
+    QTest::newRow("one huge line") << "one huge line" << false << false;
+    QTest::newRow("huge value") << "huge value" << true << true;
+    QTest::newRow("list value") << "list value" << false << true;
+}
+
+void TestSettingsFaults::spoiledStore()
+{
+    QFETCH(QString, kind);
+    QFETCH(bool, readable);
+    QFETCH(bool, wellFormed);
+    if (kind == "folder in the file's place") {
+        QVERIFY(QDir().mkpath(m_file));
+    } else if (kind == "file in the folder's place") {
+        QVERIFY(put(m_folder, "not a folder\n"));
+    } else if (kind.startsWith(QLatin1String("random bytes"))) {
+        QVERIFY(QDir().mkpath(m_folder));
+        QRandomGenerator noise(kind.section(QLatin1Char(' '), -1).toUInt());
+        QByteArray bytes(4096, '\0');
+        for (char &c : bytes)
+            c = char(noise.generate());
+        QVERIFY(put(m_file, bytes));
+    } else if (kind == "one huge line") {
+        QVERIFY(QDir().mkpath(m_folder));
+        QVERIFY(put(m_file, QByteArray(4 << 20, 'x')));
+    } else if (kind == "huge value") {
+        storeValue(QString(4 << 20, QLatin1Char('9')));
+    } else if (kind == "list value") {
+        storeValue(QStringList{formatReminderDate(Today.addDays(-30), QLocale()), QStringLiteral("x")});
+    }
+    const QByteArray before = snapshot();
+
+    QtPlatform real;
+    const std::optional<QString> read = real.readSetting(Group, Key);
+    QCOMPARE(read.has_value(), readable);
+    if (read)
+        QVERIFY(parseReminderDate(UnscrambleText(*read), QLocale(), Today) == std::nullopt);
+
+    // The reminder neither asks nor writes over it.
+    {
+        RealStorePlatform fake;
+        fake.todayDate = Today;
+        fake.answer = QMessageBox::Yes;
+        RunUpdateReminder();
+        QVERIFY(fake.messages.isEmpty());
+        QVERIFY(fake.urls.isEmpty());
+    }
+    QVERIFY2(snapshot() == before, "the store was changed");
+
+    // Start-up goes on as usual.
+    {
+        RealStorePlatform fake;
+        fake.todayDate = Today;
+        fake.randoms = {0.5f};
+        SingleInstance instance(m_locks.filePath(QStringLiteral("lock")));
+        QVERIFY(startProgram(instance));
+        QVERIFY(fake.messages.isEmpty());
+        QVERIFY(Navigation::mainWindow() && Navigation::mainWindow()->isVisible());
+        reset();
+    }
+    QVERIFY2(snapshot() == before, "the store was changed");
+
+    // Nor does a direct write get through where the store is not one.
+    if (!wellFormed) {
+        QVERIFY(!real.writeSetting(Group, Key, QStringLiteral("x")));
+        QVERIFY2(snapshot() == before, "the store was changed");
+    }
+}
+
+int main(int argc, char *argv[])
+{
+    // QSettings settles the user's folder on first use: point it at a scratch folder first.
+    QTemporaryDir configHome;
+    if (!configHome.isValid())
+        return 1;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(configHome.path()));
+    QApplication app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    TestSettingsFaults test(configHome.path());
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_settingsfaults.moc"
