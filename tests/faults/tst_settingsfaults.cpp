@@ -3,6 +3,7 @@
 // store's place must be left exactly as it was.
 
 #include "support/fakeplatform.h"
+#include "support/files.h"
 #include "support/windows.h"
 
 #include "app/appinfo.h"
@@ -18,6 +19,7 @@
 #include <QTest>
 
 using namespace TestWindows;
+using namespace TestFiles;
 
 namespace {
 const QString Group = QStringLiteral("Settings");
@@ -42,17 +44,6 @@ private:
     QtPlatform m_real;
 };
 
-QByteArray contents(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-bool put(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 } // namespace
 
 class TestSettingsFaults : public QObject

@@ -73,6 +73,30 @@ inline frmAmericanAstrologyResult *readingFor(const QString &month, int day, int
     return Navigation::readingWindow();
 }
 
+// Opens path from a main window holding "Kept", 3 March 1990, with the fake
+// answering the open dialog. Returns what went wrong, or an empty text when the
+// file was refused with its message and the window kept every entry.
+inline QString refusedOpen(FakePlatform &fake, const QString &path)
+{
+    fake.openPath = path;
+    frmMain *main = Navigation::showMain();
+    enter(main, QStringLiteral("Kept"), QStringLiteral("March"), 3, 1990);
+    main->cmdOpen_Click();
+    settle();
+    if (fake.messages.size() != 1 || fake.messages[0].text != QLatin1String("Please Check The File.")
+        || fake.messages[0].icon != QMessageBox::Critical)
+        return QStringLiteral("not exactly one \"Please Check The File.\" stop message");
+    if (Navigation::readingWindow() || Navigation::mainWindow() != main)
+        return QStringLiteral("left the main window");
+    const QStringList kept{child<QLineEdit>(main, "txtName")->text(),
+                           child<QComboBox>(main, "cboMonth")->currentText(),
+                           child<QComboBox>(main, "cboDate")->currentText(),
+                           child<QComboBox>(main, "cboYear")->currentText()};
+    if (kept != QStringList{"Kept", "March", "3", "1990"})
+        return QStringLiteral("entries changed to ") + kept.join(QLatin1Char(' '));
+    return {};
+}
+
 // Runs action on the modal window as soon as it is open.
 inline void whenModalOpens(std::function<void(QWidget *)> action)
 {
