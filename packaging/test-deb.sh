@@ -16,15 +16,8 @@ sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 
 tools=(dpkg-dev desktop-file-utils appstream xvfb xauth imagemagick file)
-missing=()
-for p in "${tools[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if ((${#missing[@]})); then
-    echo "Installing: ${missing[*]}"
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}"
-fi
+source scripts/lib/packages.sh
+ensure_packages "${tools[@]}"
 
 fail() {
     echo "FAIL: $*" >&2
