@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QFontDatabase>
 #include <QIcon>
 #include <QIconEngine>
 #include <QLayout>
@@ -54,6 +55,41 @@ private:
 
     std::optional<QIcon> m_icon;
 };
+
+// The family the windows' fonts name: Verdana where it is installed, else the
+// installed substitute under its own name. Asked for a missing family, Qt
+// fetches fontconfig's fallback lists for it and for its substitute as soon as
+// a font is first used (4.5 M instructions, a twentieth of a start); asked for
+// the substitute itself, only once a character is missing from it. The font
+// drawn is the same.
+QString layoutFamily = QStringLiteral("Verdana");
+
+QString installedLayoutFamily()
+{
+    // The same test Qt's font matching makes: the name among the installed
+    // families, which are listed as "Family [Foundry]" where there are several.
+    // Answers in the database's spelling (substitutes are kept in lower case).
+    const QStringList installed = QFontDatabase::families();
+    const auto spelling = [&installed](const QString &family) {
+        const QString withFoundry = family + QStringLiteral(" [");
+        for (const QString &name : installed) {
+            if (name.compare(family, Qt::CaseInsensitive) == 0)
+                return name;
+            if (name.startsWith(withFoundry, Qt::CaseInsensitive))
+                return name.left(family.size());
+        }
+        return QString();
+    };
+    const QString verdana = QStringLiteral("Verdana");
+    if (const QString name = spelling(verdana); !name.isEmpty())
+        return name;
+    const QStringList substitutes = QFont::substitutes(verdana);
+    for (const QString &family : substitutes) {
+        if (const QString name = spelling(family); !name.isEmpty())
+            return name;
+    }
+    return verdana; // nothing better installed: let Qt find the nearest
+}
 } // namespace
 
 namespace WindowLook {
@@ -63,7 +99,8 @@ void installFontsAndIcon()
     // The windows are laid out for Verdana; DejaVu Sans has close metrics.
     QFont::insertSubstitution(QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans"));
     QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("DejaVu Sans"));
-    QFont font(QStringLiteral("Verdana"));
+    layoutFamily = installedLayoutFamily();
+    QFont font(layoutFamily);
     font.setPointSizeF(8.25);
     QApplication::setFont(font);
 
@@ -72,7 +109,7 @@ void installFontsAndIcon()
 
 void setFont(QWidget *widget, qreal pointSize, bool bold, bool underline)
 {
-    QFont font(QStringLiteral("Verdana"));
+    QFont font(layoutFamily);
     font.setPointSizeF(pointSize);
     font.setBold(bold);
     font.setUnderline(underline);
