@@ -10,10 +10,6 @@
 #include "signs/determination.h"
 
 namespace {
-const QColor Pink(255, 192, 255);
-const QColor DarkPurple(64, 0, 64);
-const QColor LinkBlue(0, 0, 255);
-
 // Holds back the font-change notice from a combo box while its first font is
 // set. A combo box answers that notice by building its drop-down list there
 // and then (0.7 M instructions each); built when first opened instead, the
@@ -25,6 +21,8 @@ public:
     bool eventFilter(QObject *, QEvent *event) override { return event->type() == QEvent::FontChange; }
 };
 } // namespace
+
+using namespace WindowLook;
 
 frmMain::frmMain(QWidget *parent)
     : WorkingWindow(parent)

@@ -7,13 +7,7 @@
 #include "signs/fillreading.h"
 #include "signs/signtable.h"
 
-namespace {
-const QColor WindowPink(255, 128, 255);
-const QColor PanelPink(255, 192, 255);
-const QColor DarkPurple(64, 0, 64);
-const QColor ValuePurple(100, 0, 110);
-const QColor LinkBlue(0, 0, 255);
-} // namespace
+using namespace WindowLook;
 
 frmAmericanAstrologyResult::frmAmericanAstrologyResult(QWidget *parent)
     : WorkingWindow(parent)
@@ -21,7 +15,7 @@ frmAmericanAstrologyResult::frmAmericanAstrologyResult(QWidget *parent)
 {
     ui->setupUi(this);
 
-    WindowLook::setBackground(ui->centralWidget, WindowPink);
+    WindowLook::setBackground(ui->centralWidget, DeepPink);
     WindowLook::setFont(ui->Label14, 8.25, true, true);
     WindowLook::setColors(ui->Label14, DarkPurple);
     ui->TS->addTab(QStringLiteral("Native American Astrology Details"));
@@ -29,11 +23,11 @@ frmAmericanAstrologyResult::frmAmericanAstrologyResult(QWidget *parent)
     ui->TS->setDrawBase(false);
     ui->TS->setExpanding(false);
     for (QWidget *panel : {ui->picDetails, ui->picOthers})
-        WindowLook::setBackground(panel, PanelPink);
-    WindowLook::setBackground(ui->Frame5, WindowPink);
+        WindowLook::setBackground(panel, Pink);
+    WindowLook::setBackground(ui->Frame5, DeepPink);
     for (QLabel *label : {static_cast<QLabel *>(ui->lblCobrand), static_cast<QLabel *>(ui->lblFullBrand)}) {
         WindowLook::setFont(label, 8.25, true, true);
-        WindowLook::setColors(label, LinkBlue, WindowPink);
+        WindowLook::setColors(label, LinkBlue, DeepPink);
         // The strip starts just left of the window's edge; keep the text inside.
         label->setContentsMargins(4, 0, 4, 0);
     }

@@ -15,10 +15,7 @@
 #include <QScrollBar>
 #include <QPrinter>
 
-namespace {
-const QColor Pink(255, 192, 255);
-const QColor LinkBlue(0, 0, 255);
-} // namespace
+using namespace WindowLook;
 
 frmSave::frmSave(QWidget *readingWindow)
     : QDialog(readingWindow)

@@ -4,11 +4,7 @@
 #include "app/windowlook.h"
 #include "web/links.h"
 
-namespace {
-const QColor Pink(255, 192, 255);
-const QColor DarkPurple(64, 0, 64);
-const QColor LinkPurple(128, 0, 128);
-} // namespace
+using namespace WindowLook;
 
 frmAbout::frmAbout(QWidget *parent)
     : QDialog(parent)
