@@ -59,17 +59,18 @@ struct ChildResult
 {
     bool ok = false;
     double startupMs = 0; // spawn to first paint, when the child reports it
-    double peakMB = 0;    // VmHWM, when the child reports it
-    double cpuMs = 0;     // user + system time of the whole child
+    double peakMB = 0; // VmHWM, when the child reports it
+    double cpuMs = 0; // user + system time of the whole child
 };
 
 // CPU time of all children waited for so far; what other programs on the
 // machine do hardly changes it, unlike the time on the clock.
 double childrenCpuMs()
 {
-    rusage usage{};
+    rusage usage {};
     getrusage(RUSAGE_CHILDREN, &usage);
-    const auto ms = [](const timeval &t) { return double(t.tv_sec) * 1e3 + double(t.tv_usec) / 1e3; };
+    const auto ms
+        = [](const timeval &t) { return double(t.tv_sec) * 1e3 + double(t.tv_usec) / 1e3; };
     return ms(usage.ru_utime) + ms(usage.ru_stime);
 }
 
@@ -135,7 +136,7 @@ public:
             }
         }
         result.ok = process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0
-                    && (painted || peak);
+            && (painted || peak);
         if (!result.ok) {
             err << "benchmark child failed: " << program << '\n'
                 << process.readAllStandardError() << Qt::endl;
@@ -165,7 +166,7 @@ struct Row
     double ours = 0;
     double bare = 0;
     bool byRatio = true; // else by difference
-    double limit = 0;    // on the ratio, the difference, or (absolute) on ours
+    double limit = 0; // on the ratio, the difference, or (absolute) on ours
     bool absolute = false;
     bool inclusive = true; // "at most" rather than "under"
     bool measured = true;
@@ -178,29 +179,30 @@ QString number(double value, const QString &unit)
 
 void printTable(const std::vector<Row> &rows)
 {
-    const QStringList head = {QStringLiteral("measure"), QStringLiteral("ours (median)"),
+    const QStringList head = {QStringLiteral("measure"),       QStringLiteral("ours (median)"),
                               QStringLiteral("bare (median)"), QStringLiteral("ratio/difference"),
-                              QStringLiteral("target"), QStringLiteral("met?")};
-    std::vector<QStringList> cells{head};
+                              QStringLiteral("target"),        QStringLiteral("met?")};
+    std::vector<QStringList> cells {head};
     for (const Row &row : rows) {
         const double compared = !row.byRatio ? row.ours - row.bare
-                                : row.bare > 0       ? row.ours / row.bare
-                                                     : 0;
+            : row.bare > 0                   ? row.ours / row.bare
+                                             : 0;
         const QString comparison = row.byRatio
-                                       ? QStringLiteral("x%1").arg(compared, 0, 'f', 2)
-                                       : QStringLiteral("%1%2 %3")
-                                             .arg(compared >= 0 ? QStringLiteral("+") : QString())
-                                             .arg(compared, 0, 'f', 1)
-                                             .arg(row.unit);
+            ? QStringLiteral("x%1").arg(compared, 0, 'f', 2)
+            : QStringLiteral("%1%2 %3")
+                  .arg(compared >= 0 ? QStringLiteral("+") : QString())
+                  .arg(compared, 0, 'f', 1)
+                  .arg(row.unit);
         const double checked = row.absolute ? row.ours : compared;
         const QString limit = row.absolute ? number(row.limit, row.unit)
-                              : row.byRatio ? QStringLiteral("x%1").arg(row.limit, 0, 'f', 2)
-                                            : QStringLiteral("+%1 %2").arg(row.limit).arg(row.unit);
-        const QString target = (row.inclusive ? QStringLiteral("<= ") : QStringLiteral("< "))
-                               + limit;
-        const bool met = row.measured
-                         && (row.inclusive ? checked <= row.limit : checked < row.limit);
-        cells.push_back({row.measure, row.measured ? number(row.ours, row.unit) : QStringLiteral("failed"),
+            : row.byRatio                  ? QStringLiteral("x%1").arg(row.limit, 0, 'f', 2)
+                                           : QStringLiteral("+%1 %2").arg(row.limit).arg(row.unit);
+        const QString target
+            = (row.inclusive ? QStringLiteral("<= ") : QStringLiteral("< ")) + limit;
+        const bool met
+            = row.measured && (row.inclusive ? checked <= row.limit : checked < row.limit);
+        cells.push_back({row.measure,
+                         row.measured ? number(row.ours, row.unit) : QStringLiteral("failed"),
                          number(row.bare, row.unit), comparison, target,
                          met ? QStringLiteral("yes") : QStringLiteral("NO")});
     }
@@ -211,7 +213,8 @@ void printTable(const std::vector<Row> &rows)
     const auto print = [&](const QStringList &line) {
         out << '|';
         for (qsizetype i = 0; i < line.size(); ++i)
-            out << ' ' << (i == 0 ? line[i].leftJustified(widths[i]) : line[i].rightJustified(widths[i]))
+            out << ' '
+                << (i == 0 ? line[i].leftJustified(widths[i]) : line[i].rightJustified(widths[i]))
                 << " |";
         out << '\n';
     };
@@ -389,14 +392,15 @@ int main(int argc, char *argv[])
     runner.runFresh(peak);
     std::vector<double> oursStart, oursLaterStart, bareStart, oursPeak, barePeak;
     std::vector<double> oursCpu, bareCpu;
-    const auto keep = [&allOk](const ChildResult &r, std::vector<double> &ms, std::vector<double> *cpu) {
-        allOk = allOk && r.ok;
-        if (r.ok) {
-            ms.push_back(r.startupMs);
-            if (cpu)
-                cpu->push_back(r.cpuMs);
-        }
-    };
+    const auto keep
+        = [&allOk](const ChildResult &r, std::vector<double> &ms, std::vector<double> *cpu) {
+              allOk = allOk && r.ok;
+              if (r.ok) {
+                  ms.push_back(r.startupMs);
+                  if (cpu)
+                      cpu->push_back(r.cpuMs);
+              }
+          };
     for (int run = 0; run < starts; ++run) {
         // A first start leaves the stored reminder date behind for a later start.
         QTemporaryDir home;
@@ -449,8 +453,8 @@ int main(int argc, char *argv[])
     QTemporaryDir onDisk;
     const SaveResult save = measureSave(onDisk.path(), inProcessRuns);
     QTemporaryDir inMemory(QStringLiteral("/dev/shm/orra-bench-XXXXXX"));
-    const SaveResult saveInMemory = inMemory.isValid() ? measureSave(inMemory.path(), inProcessRuns)
-                                                       : SaveResult{};
+    const SaveResult saveInMemory
+        = inMemory.isValid() ? measureSave(inMemory.path(), inProcessRuns) : SaveResult {};
 
     std::vector<Row> rows;
     rows.push_back({QStringLiteral("start-up to main window painted"), QStringLiteral("ms"),
@@ -462,8 +466,7 @@ int main(int argc, char *argv[])
     rows.push_back({QStringLiteral("  CPU time of a first start"), QStringLiteral("ms"),
                     median(oursCpu), median(bareCpu), true, 1.15, false, true, !oursCpu.empty()});
     rows.push_back({QStringLiteral("Calculate to reading painted"), QStringLiteral("ms"),
-                    median(calculate.ms), median(bareWindow), true, 15, true, false,
-                    calculate.ok});
+                    median(calculate.ms), median(bareWindow), true, 15, true, false, calculate.ok});
     rows.push_back({QStringLiteral("report composition"), QStringLiteral("ms"), median(composeMs),
                     median(bareComposeMs), true, 5, true, false, !calculate.values.isEmpty()});
     rows.push_back({QStringLiteral("save + reopen a reading"), QStringLiteral("ms"),

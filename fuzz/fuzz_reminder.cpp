@@ -24,9 +24,9 @@ void fail(const char *what, const QLocale &locale, QDate today, const QString &t
 
 const std::array<QLocale, 4> &locales()
 {
-    static const std::array<QLocale, 4> list{QLocale::c(), QLocale(QStringLiteral("en_US")),
-                                             QLocale(QStringLiteral("en_GB")),
-                                             QLocale(QStringLiteral("de_DE"))};
+    static const std::array<QLocale, 4> list {QLocale::c(), QLocale(QStringLiteral("en_US")),
+                                              QLocale(QStringLiteral("en_GB")),
+                                              QLocale(QStringLiteral("de_DE"))};
     return list;
 }
 
@@ -55,8 +55,8 @@ void check(const QString &text, QDate today, const QLocale &locale)
     if (parsed) {
         const QString again = formatReminderDate(*parsed, locale);
         if (parseReminderDate(again, locale, today) != parsed)
-            fail("a date read from the store does not read back after writing", locale,
-                 today, text);
+            fail("a date read from the store does not read back after writing", locale, today,
+                 text);
     }
 
     // The stored text is scrambled in the store; unscrambling junk must be harmless too.
@@ -68,9 +68,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const int offset = size >= 2 ? (data[0] << 8 | data[1]) : 20000;
     const QDate today = QDate(1950, 1, 1).addDays(offset);
-    const QString text = size >= 2 ? QString::fromUtf8(reinterpret_cast<const char *>(data + 2),
-                                                       qsizetype(size - 2))
-                                   : QString();
+    const QString text = size >= 2
+        ? QString::fromUtf8(reinterpret_cast<const char *>(data + 2), qsizetype(size - 2))
+        : QString();
 
     for (const QLocale &locale : locales()) {
         // What the program writes today must read back as today, and ask nothing.

@@ -39,8 +39,8 @@ bool writeBytes(const QString &path, const QByteArray &bytes)
     FILE *f = std::fopen(QFile::encodeName(path).constData(), "wb");
     if (!f)
         return false;
-    const bool ok = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), f)
-                    == size_t(bytes.size());
+    const bool ok
+        = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), f) == size_t(bytes.size());
     return std::fclose(f) == 0 && ok;
 }
 } // namespace
@@ -48,8 +48,8 @@ bool writeBytes(const QString &path, const QByteArray &bytes)
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
     // Memory-backed when there is such a folder: the file is rewritten for every input.
-    const QString base = QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm")
-                                                                 : QDir::tempPath();
+    const QString base
+        = QDir(QStringLiteral("/dev/shm")).exists() ? QStringLiteral("/dev/shm") : QDir::tempPath();
     scratch = new QTemporaryDir(base + QStringLiteral("/orra-fuzz-XXXXXX"));
     if (!scratch->isValid())
         fail("no scratch folder");
@@ -85,8 +85,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (!writeBytes(filePath, bytes))
         fail("cannot write the scratch file");
     const std::optional<SavedReading> fromFile = readSavedReadingFile(filePath);
-    const std::optional<SavedReading> expected =
-        qint64(size) <= SavedReadingMaxBytes ? decoded : std::nullopt;
+    const std::optional<SavedReading> expected
+        = qint64(size) <= SavedReadingMaxBytes ? decoded : std::nullopt;
     if (!sameReading(fromFile, expected))
         fail("the file reader and the decoder disagree");
     return 0;

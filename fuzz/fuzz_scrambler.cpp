@@ -45,8 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (!units.empty())
         std::memcpy(units.data(), data, units.size() * sizeof(char16_t));
     const QString wide = QString::fromUtf16(units.data(), qsizetype(units.size()));
-    const QString narrow = QString::fromLatin1(reinterpret_cast<const char *>(data),
-                                               qsizetype(size));
+    const QString narrow
+        = QString::fromLatin1(reinterpret_cast<const char *>(data), qsizetype(size));
 
     for (const QString &text : {wide, narrow}) {
         const QString scrambled = ScrambleText(text);

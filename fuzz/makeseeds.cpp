@@ -31,18 +31,22 @@ int main(int argc, char **argv)
     }
     const QDir fuzz(QString::fromLocal8Bit(argv[1]));
     const QDir corpus(fuzz.filePath(QStringLiteral("corpus")));
-    bool ok = corpus.mkpath(QStringLiteral("savedfile")) && corpus.mkpath(QStringLiteral("scrambler"));
-    ok = ok && put(corpus.filePath(QStringLiteral("savedfile/valid-1975-05-05")),
-                   encodeSavedReading(1975, QStringLiteral("May"), 5));
-    ok = ok && put(corpus.filePath(QStringLiteral("savedfile/valid-2016-12-31")),
-                   encodeSavedReading(2016, QStringLiteral("December"), 31));
+    bool ok
+        = corpus.mkpath(QStringLiteral("savedfile")) && corpus.mkpath(QStringLiteral("scrambler"));
+    ok = ok
+        && put(corpus.filePath(QStringLiteral("savedfile/valid-1975-05-05")),
+               encodeSavedReading(1975, QStringLiteral("May"), 5));
+    ok = ok
+        && put(corpus.filePath(QStringLiteral("savedfile/valid-2016-12-31")),
+               encodeSavedReading(2016, QStringLiteral("December"), 31));
     // The same reading with lone LF line ends and without the last line end.
     QByteArray lf = encodeSavedReading(1900, QStringLiteral("September"), 1);
     lf.replace("\r\n", "\n");
     lf.chop(1);
     ok = ok && put(corpus.filePath(QStringLiteral("savedfile/valid-lf-unterminated")), lf);
-    ok = ok && put(corpus.filePath(QStringLiteral("scrambler/scrambled-may")),
-                   ScrambleText(QStringLiteral("May")).toLatin1());
+    ok = ok
+        && put(corpus.filePath(QStringLiteral("scrambler/scrambled-may")),
+               ScrambleText(QStringLiteral("May")).toLatin1());
 
     QByteArray dict = "# Scrambled words of a saved reading; made by makeseeds.\n";
     QStringList words = monthNames();

@@ -4,6 +4,7 @@
 # (build-fuzz/). Any failure fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+scripts/check-format.sh
 scripts/setup.sh
 build=${BUILD_DIR:-build}
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}

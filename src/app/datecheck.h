@@ -7,7 +7,7 @@
 struct DateCheck
 {
     bool accepted = false;
-    QString message;                         // empty when accepted
+    QString message; // empty when accepted
     QMessageBox::Icon icon = QMessageBox::NoIcon;
 };
 
@@ -15,4 +15,5 @@ bool isLeapYear(int year);
 
 // monthIndex and dayIndex are the selected positions of the month list
 // (0 = January) and the day list (0 = day 1).
-DateCheck checkBirthDate(const QString &name, const QString &yearText, int monthIndex, int dayIndex);
+DateCheck checkBirthDate(const QString &name, const QString &yearText, int monthIndex,
+                         int dayIndex);

@@ -18,7 +18,10 @@ namespace {
 class QuietFontChange : public QObject
 {
 public:
-    bool eventFilter(QObject *, QEvent *event) override { return event->type() == QEvent::FontChange; }
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        return event->type() == QEvent::FontChange;
+    }
 };
 } // namespace
 
@@ -54,7 +57,8 @@ frmMain::frmMain(QWidget *parent)
     for (QLabel *label : {ui->Label1_0, ui->Label1_1})
         label->adjustSize();
     WindowLook::setBackground(ui->fraFullBrand, Pink);
-    for (QLabel *label : {static_cast<QLabel *>(ui->lblCobrand), static_cast<QLabel *>(ui->lblFullBrand)}) {
+    for (QLabel *label :
+         {static_cast<QLabel *>(ui->lblCobrand), static_cast<QLabel *>(ui->lblFullBrand)}) {
         WindowLook::setFont(label, 8.25, true, true);
         WindowLook::setColors(label, LinkBlue, Pink);
     }
@@ -102,8 +106,9 @@ void frmMain::Form_Load()
 
 bool frmMain::ValidateBirthDate()
 {
-    const DateCheck check = checkBirthDate(ui->txtName->text(), ui->cboYear->currentText(),
-                                           ui->cboMonth->currentIndex(), ui->cboDate->currentIndex());
+    const DateCheck check
+        = checkBirthDate(ui->txtName->text(), ui->cboYear->currentText(),
+                         ui->cboMonth->currentIndex(), ui->cboDate->currentIndex());
     if (!check.accepted)
         platform().message(this, check.icon, check.message);
     return check.accepted;
@@ -132,8 +137,9 @@ void frmMain::mnuMayan_Click()
 
 void frmMain::cmdOpen_Click()
 {
-    const QString path = platform().openFileName(this, QStringLiteral("Select the source file"),
-                                                 QStringLiteral("Native American Astrology (*.naa)"));
+    const QString path
+        = platform().openFileName(this, QStringLiteral("Select the source file"),
+                                  QStringLiteral("Native American Astrology (*.naa)"));
     if (path.isEmpty())
         return; // cancelled
     const std::optional<SavedReading> saved = readSavedReadingFile(path);

@@ -13,8 +13,7 @@ class LinkLabelAccessible : public QAccessibleWidget
 public:
     explicit LinkLabelAccessible(QWidget *widget)
         : QAccessibleWidget(widget, QAccessible::Link)
-    {
-    }
+    { }
     QString text(QAccessible::Text t) const override
     {
         const auto *label = static_cast<const LinkLabel *>(widget());
@@ -60,7 +59,7 @@ void LinkLabel::mouseReleaseEvent(QMouseEvent *event)
 {
     // A click is a press and a release over the label, as with a button.
     const bool click = m_pressed && event->button() == Qt::LeftButton
-                       && rect().contains(event->position().toPoint());
+        && rect().contains(event->position().toPoint());
     m_pressed = false;
     QLabel::mouseReleaseEvent(event);
     if (click)

@@ -42,7 +42,8 @@ QMessageBox::StandardButton QtPlatform::message(QWidget *parent, QMessageBox::Ic
 {
     // A lone carriage return separates lines, as in the program's own texts.
     QString shown = text;
-    shown.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"))
+        .replace(QLatin1Char('\r'), QLatin1Char('\n'));
     QMessageBox box(icon, AppInfo::Title, shown, buttons, parent);
     if (defaultButton != QMessageBox::NoButton)
         box.setDefaultButton(defaultButton);
@@ -87,7 +88,7 @@ QDate QtPlatform::today()
 void QtPlatform::seedRandomFromClock()
 {
     m_state = static_cast<quint64>(QDateTime::currentMSecsSinceEpoch()) * 0x9E3779B97F4A7C15ULL
-              ^ static_cast<quint64>(QCoreApplication::applicationPid());
+        ^ static_cast<quint64>(QCoreApplication::applicationPid());
 }
 
 float QtPlatform::nextRandom()
@@ -118,8 +119,8 @@ bool looksLikeStore(const QString &path)
         return false;
     for (QStringView line : QStringView(text).split(u'\n')) {
         line = line.trimmed();
-        if (!line.isEmpty() && !line.startsWith(u';') && !(line.startsWith(u'[') && line.endsWith(u']'))
-            && !line.contains(u'='))
+        if (!line.isEmpty() && !line.startsWith(u';')
+            && !(line.startsWith(u'[') && line.endsWith(u']')) && !line.contains(u'='))
             return false;
     }
     return true;

@@ -20,15 +20,17 @@ public:
     virtual ~Platform() = default;
 
     // A modal message box titled with the program's name.
-    virtual QMessageBox::StandardButton message(QWidget *parent, QMessageBox::Icon icon,
-                                                const QString &text,
-                                                QMessageBox::StandardButtons buttons = QMessageBox::Ok,
-                                                QMessageBox::StandardButton defaultButton = QMessageBox::NoButton) = 0;
+    virtual QMessageBox::StandardButton
+    message(QWidget *parent, QMessageBox::Icon icon, const QString &text,
+            QMessageBox::StandardButtons buttons = QMessageBox::Ok,
+            QMessageBox::StandardButton defaultButton = QMessageBox::NoButton)
+        = 0;
 
     // File dialogs; an empty result means the user cancelled.
     virtual QString openFileName(QWidget *parent, const QString &title, const QString &filter) = 0;
     virtual QString saveFileName(QWidget *parent, const QString &title, const QString &filter,
-                                 const QString &defaultSuffix) = 0;
+                                 const QString &defaultSuffix)
+        = 0;
 
     // Hands an address to the desktop's browser; false when nothing took it.
     virtual bool openUrl(const QUrl &url) = 0;
@@ -63,8 +65,8 @@ Platform *setPlatform(Platform *replacement);
 class QtPlatform : public Platform
 {
 public:
-    QMessageBox::StandardButton message(QWidget *parent, QMessageBox::Icon icon, const QString &text,
-                                        QMessageBox::StandardButtons buttons,
+    QMessageBox::StandardButton message(QWidget *parent, QMessageBox::Icon icon,
+                                        const QString &text, QMessageBox::StandardButtons buttons,
                                         QMessageBox::StandardButton defaultButton) override;
     QString openFileName(QWidget *parent, const QString &title, const QString &filter) override;
     QString saveFileName(QWidget *parent, const QString &title, const QString &filter,

@@ -31,7 +31,7 @@ QString SingleInstance::defaultLockPath()
         folder = QDir::tempPath();
     QString user = qEnvironmentVariable("USER", qEnvironmentVariable("USERNAME"));
     return folder + QLatin1Char('/') + AppInfo::ExecutableName
-           + (user.isEmpty() ? QString() : QLatin1Char('-') + user) + QStringLiteral(".lock");
+        + (user.isEmpty() ? QString() : QLatin1Char('-') + user) + QStringLiteral(".lock");
 }
 
 bool startProgram(SingleInstance &instance)

@@ -33,7 +33,8 @@ public:
     {
         return icon().pixmap(size, 1.0, mode, state);
     }
-    QPixmap scaledPixmap(const QSize &size, QIcon::Mode mode, QIcon::State state, qreal scale) override
+    QPixmap scaledPixmap(const QSize &size, QIcon::Mode mode, QIcon::State state,
+                         qreal scale) override
     {
         return icon().pixmap(size / scale, scale, mode, state);
     }

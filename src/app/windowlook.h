@@ -11,12 +11,12 @@ class QWidget;
 namespace WindowLook {
 
 // The windows' colours.
-inline const QColor Pink(255, 192, 255);       // window and panel backgrounds
-inline const QColor DeepPink(255, 128, 255);   // the reading window around its panels
-inline const QColor DarkPurple(64, 0, 64);     // the forum link and the about title
-inline const QColor ValuePurple(100, 0, 110);  // reading values
-inline const QColor LinkPurple(128, 0, 128);   // the about window's links
-inline const QColor LinkBlue(0, 0, 255);       // promotional and report links
+inline const QColor Pink(255, 192, 255); // window and panel backgrounds
+inline const QColor DeepPink(255, 128, 255); // the reading window around its panels
+inline const QColor DarkPurple(64, 0, 64); // the forum link and the about title
+inline const QColor ValuePurple(100, 0, 110); // reading values
+inline const QColor LinkPurple(128, 0, 128); // the about window's links
+inline const QColor LinkBlue(0, 0, 255); // promotional and report links
 
 // Registers the fallbacks used where the layouts' fonts are not installed,
 // and sets the program's default font and icon.

@@ -55,14 +55,38 @@ void WorkingWindow::closeEvent(QCloseEvent *event)
         Navigation::EndProgram();
 }
 
-void WorkingWindow::mnuOnline_Click() { OpenHelpWebPage(); }
-void WorkingWindow::mnuVisit_Click() { OpenHomePage(); }
-void WorkingWindow::mnuUpdate_Click() { OpenDownloadWebPage(); }
-void WorkingWindow::mnuDonate_Click() { OpenDonatePage(); }
-void WorkingWindow::mnuMakeMoney_Click() { OpenFullyBrandedPage(); }
-void WorkingWindow::Label14_Click() { OpenHomePage(); }
-void WorkingWindow::lblCobrand_Click() { OpenCoBrandPage(); }
-void WorkingWindow::lblFullBrand_Click() { OpenFullyBrandedPage(); }
+void WorkingWindow::mnuOnline_Click()
+{
+    OpenHelpWebPage();
+}
+void WorkingWindow::mnuVisit_Click()
+{
+    OpenHomePage();
+}
+void WorkingWindow::mnuUpdate_Click()
+{
+    OpenDownloadWebPage();
+}
+void WorkingWindow::mnuDonate_Click()
+{
+    OpenDonatePage();
+}
+void WorkingWindow::mnuMakeMoney_Click()
+{
+    OpenFullyBrandedPage();
+}
+void WorkingWindow::Label14_Click()
+{
+    OpenHomePage();
+}
+void WorkingWindow::lblCobrand_Click()
+{
+    OpenCoBrandPage();
+}
+void WorkingWindow::lblFullBrand_Click()
+{
+    OpenFullyBrandedPage();
+}
 
 void WorkingWindow::mnuAbout_Click()
 {

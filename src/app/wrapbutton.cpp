@@ -5,8 +5,7 @@
 
 WrapButton::WrapButton(QWidget *parent)
     : QPushButton(parent)
-{
-}
+{ }
 
 void WrapButton::paintEvent(QPaintEvent *)
 {
@@ -17,10 +16,12 @@ void WrapButton::paintEvent(QPaintEvent *)
     option.text.clear();
     painter.drawControl(QStyle::CE_PushButton, option);
 
-    const QRect textArea = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this)
+    const QRect textArea = style()
+                               ->subElementRect(QStyle::SE_PushButtonContents, &option, this)
                                .adjusted(2, 2, -2, -2);
     int flags = Qt::AlignCenter | Qt::TextWordWrap | Qt::TextShowMnemonic;
     if (!style()->styleHint(QStyle::SH_UnderlineShortcut, &option, this))
         flags |= Qt::TextHideMnemonic;
-    painter.drawItemText(textArea, flags, option.palette, isEnabled(), caption, QPalette::ButtonText);
+    painter.drawItemText(textArea, flags, option.palette, isEnabled(), caption,
+                         QPalette::ButtonText);
 }

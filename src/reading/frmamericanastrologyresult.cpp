@@ -25,7 +25,8 @@ frmAmericanAstrologyResult::frmAmericanAstrologyResult(QWidget *parent)
     for (QWidget *panel : {ui->picDetails, ui->picOthers})
         WindowLook::setBackground(panel, Pink);
     WindowLook::setBackground(ui->Frame5, DeepPink);
-    for (QLabel *label : {static_cast<QLabel *>(ui->lblCobrand), static_cast<QLabel *>(ui->lblFullBrand)}) {
+    for (QLabel *label :
+         {static_cast<QLabel *>(ui->lblCobrand), static_cast<QLabel *>(ui->lblFullBrand)}) {
         WindowLook::setFont(label, 8.25, true, true);
         WindowLook::setColors(label, LinkBlue, DeepPink);
         // The strip starts just left of the window's edge; keep the text inside.

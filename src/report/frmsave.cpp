@@ -12,8 +12,8 @@
 #include "web/links.h"
 
 #include <QMouseEvent>
-#include <QScrollBar>
 #include <QPrinter>
+#include <QScrollBar>
 
 using namespace WindowLook;
 
@@ -35,7 +35,8 @@ frmSave::frmSave(QWidget *readingWindow)
     sansSerif.setPointSizeF(8.25);
     ui->cmdSave->setFont(sansSerif);
     WindowLook::setBackground(ui->fraFullBrand, Pink);
-    for (QLabel *label : {static_cast<QLabel *>(ui->lblCobrand), static_cast<QLabel *>(ui->lblFullBrand)}) {
+    for (QLabel *label :
+         {static_cast<QLabel *>(ui->lblCobrand), static_cast<QLabel *>(ui->lblFullBrand)}) {
         WindowLook::setFont(label, 8.25, true, true);
         WindowLook::setColors(label, LinkBlue, Pink);
     }
@@ -66,7 +67,8 @@ void frmSave::Form_Load()
 {
     QStringList values;
     for (const Field &field : fields()) {
-        const auto *label = m_reading ? m_reading->findChild<QLabel *>(QLatin1String(field.label)) : nullptr;
+        const auto *label
+            = m_reading ? m_reading->findChild<QLabel *>(QLatin1String(field.label)) : nullptr;
         values << (label ? label->text() : QString());
     }
     ComposeReport(ui->RTB->document(), values);
@@ -108,9 +110,8 @@ bool frmSave::eventFilter(QObject *watched, QEvent *event)
 
 void frmSave::cmdSave_Click()
 {
-    const QString path = platform().saveFileName(this, AppInfo::Title,
-                                                 QStringLiteral("Rich Text Format (*.naa)"),
-                                                 QStringLiteral("naa"));
+    const QString path = platform().saveFileName(
+        this, AppInfo::Title, QStringLiteral("Rich Text Format (*.naa)"), QStringLiteral("naa"));
     if (path.isEmpty())
         return; // cancelled: nothing written, nothing said
     const AppState &state = appState();
@@ -131,7 +132,19 @@ void frmSave::cmdPrint_Click()
         printReport(ui->RTB->document(), printer.get());
 }
 
-void frmSave::Label14_Click() { OpenHomePage(); }
-void frmSave::Label1_Click() { OpenHomePage(); }
-void frmSave::lblCobrand_Click() { OpenCoBrandPage(); }
-void frmSave::lblFullBrand_Click() { OpenFullyBrandedPage(); }
+void frmSave::Label14_Click()
+{
+    OpenHomePage();
+}
+void frmSave::Label1_Click()
+{
+    OpenHomePage();
+}
+void frmSave::lblCobrand_Click()
+{
+    OpenCoBrandPage();
+}
+void frmSave::lblFullBrand_Click()
+{
+    OpenFullyBrandedPage();
+}

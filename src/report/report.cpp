@@ -25,7 +25,8 @@ QTextCharFormat runFormat(bool heading)
 // Inserts text at the cursor; line breaks in it start new lines.
 void insertLines(QTextCursor &cursor, const QString &text, const QTextCharFormat &format)
 {
-    const QStringList lines = QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n"))
+    const QStringList lines = QString(text)
+                                  .replace(QLatin1String("\r\n"), QLatin1String("\n"))
                                   .split(QLatin1Char('\n'));
     for (qsizetype i = 0; i < lines.size(); ++i) {
         if (i > 0)

@@ -50,9 +50,9 @@ std::optional<SavedReading> decodeSavedReading(const QByteArray &bytes)
     if (lines.size() < 3)
         return std::nullopt;
 
-    SavedReading reading{UnscrambleText(QString::fromLatin1(lines[0])),
-                         UnscrambleText(QString::fromLatin1(lines[1])),
-                         UnscrambleText(QString::fromLatin1(lines[2]))};
+    SavedReading reading {UnscrambleText(QString::fromLatin1(lines[0])),
+                          UnscrambleText(QString::fromLatin1(lines[1])),
+                          UnscrambleText(QString::fromLatin1(lines[2]))};
     if (!isListedNumber(reading.year, 1900, 2016) || !monthNames().contains(reading.month)
         || !isListedNumber(reading.day, 1, 31))
         return std::nullopt;

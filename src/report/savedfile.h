@@ -8,9 +8,9 @@
 // A saved reading holds the birth date only, as the main window lists it.
 struct SavedReading
 {
-    QString year;  // "1900" .. "2016"
+    QString year; // "1900" .. "2016"
     QString month; // "January" .. "December"
-    QString day;   // "1" .. "31"
+    QString day; // "1" .. "31"
 };
 
 // A saved file is never larger than this; anything bigger is not ours.

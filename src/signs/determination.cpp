@@ -4,7 +4,7 @@
 
 const QStringList &monthNames()
 {
-    static const QStringList names{
+    static const QStringList names {
         QStringLiteral("January"), QStringLiteral("February"), QStringLiteral("March"),
         QStringLiteral("April"),   QStringLiteral("May"),      QStringLiteral("June"),
         QStringLiteral("July"),    QStringLiteral("August"),   QStringLiteral("September"),
@@ -20,7 +20,7 @@ struct Cut
     const char *earlier;
     const char *later;
 };
-constexpr std::array<Cut, 12> cuts{{
+constexpr std::array<Cut, 12> cuts {{
     {19, "Goose", "Otter"},
     {18, "Otter", "Wolf"},
     {20, "Wolf", "Hawk"},

@@ -15,9 +15,9 @@ QString &SignName()
 
 QString signPicture(int signIndex)
 {
-    static const char *const files[SignCount] = {
-        "01-goose", "02-otter", "03-wolf",       "04-hawk",   "05-beaver", "06-elk",
-        "07-woodpecker", "08-salmon", "09-bear", "10-raven", "11-snake",  "12-owl"};
+    static const char *const files[SignCount]
+        = {"01-goose",      "02-otter",  "03-wolf", "04-hawk",  "05-beaver", "06-elk",
+           "07-woodpecker", "08-salmon", "09-bear", "10-raven", "11-snake",  "12-owl"};
     if (signIndex < 0 || signIndex >= SignCount)
         return {};
     return QStringLiteral(":/signs/%1.svg").arg(QLatin1String(files[signIndex]));

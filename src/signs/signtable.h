@@ -37,9 +37,9 @@ constexpr int ColumnCount = 20;
 struct Field
 {
     Column column;
-    const char *label;          // objectName of the value label on the reading window
+    const char *label; // objectName of the value label on the reading window
     const char *readingHeading; // heading beside it on the reading window
-    const char *reportHeading;  // heading in the report
+    const char *reportHeading; // heading in the report
 };
 
 // All twenty, in fill order.

@@ -21,7 +21,8 @@ frmAbout::frmAbout(QWidget *parent)
     // The title is wider in 12 pt bold than its place: let it run on to the right.
     ui->Label2->resize(ui->Label2->size().expandedTo(ui->Label2->sizeHint()));
     WindowLook::setFont(ui->Label3, 8.25, true);
-    for (QLabel *link : {static_cast<QLabel *>(ui->lblHomePage), static_cast<QLabel *>(ui->lblCobrand)}) {
+    for (QLabel *link :
+         {static_cast<QLabel *>(ui->lblHomePage), static_cast<QLabel *>(ui->lblCobrand)}) {
         WindowLook::setFont(link, 8.25, false, true);
         WindowLook::setColors(link, LinkPurple);
     }
@@ -44,6 +45,12 @@ void frmAbout::cmdOK_Click()
     accept();
 }
 
-void frmAbout::lblHomePage_Click() { OpenHomePage(); }
+void frmAbout::lblHomePage_Click()
+{
+    OpenHomePage();
+}
 // Completes the offer of a fully branded copy above it.
-void frmAbout::lblCobrand_Click() { OpenFullyBrandedPage(); }
+void frmAbout::lblCobrand_Click()
+{
+    OpenFullyBrandedPage();
+}

@@ -8,7 +8,7 @@
 QString redirectAddress(const QString &pageKey)
 {
     return QStringLiteral("http://") + AppInfo::Host
-           + QStringLiteral("/orra-free-native-american-astrology/ssd.php?page=") + pageKey;
+        + QStringLiteral("/orra-free-native-american-astrology/ssd.php?page=") + pageKey;
 }
 
 void OpenRedirectPage(const QString &pageKey)
@@ -17,9 +17,27 @@ void OpenRedirectPage(const QString &pageKey)
     platform().openUrl(QUrl(redirectAddress(pageKey), QUrl::StrictMode));
 }
 
-void OpenHelpWebPage() { OpenRedirectPage(QStringLiteral("help-web-page")); }
-void OpenHomePage() { OpenRedirectPage(QStringLiteral("home-page")); }
-void OpenDownloadWebPage() { OpenRedirectPage(QStringLiteral("download-web-page")); }
-void OpenDonatePage() { OpenRedirectPage(QStringLiteral("donate")); }
-void OpenFullyBrandedPage() { OpenRedirectPage(QStringLiteral("fully-branded")); }
-void OpenCoBrandPage() { OpenRedirectPage(QStringLiteral("co-brand")); }
+void OpenHelpWebPage()
+{
+    OpenRedirectPage(QStringLiteral("help-web-page"));
+}
+void OpenHomePage()
+{
+    OpenRedirectPage(QStringLiteral("home-page"));
+}
+void OpenDownloadWebPage()
+{
+    OpenRedirectPage(QStringLiteral("download-web-page"));
+}
+void OpenDonatePage()
+{
+    OpenRedirectPage(QStringLiteral("donate"));
+}
+void OpenFullyBrandedPage()
+{
+    OpenRedirectPage(QStringLiteral("fully-branded"));
+}
+void OpenCoBrandPage()
+{
+    OpenRedirectPage(QStringLiteral("co-brand"));
+}

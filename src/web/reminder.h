@@ -17,7 +17,7 @@ std::optional<QDate> parseReminderDate(const QString &text, const QLocale &local
 
 struct ReminderDecision
 {
-    bool ask = false;       // ask whether to look for an update
+    bool ask = false; // ask whether to look for an update
     bool storeToday = false; // replace the stored date by today's
 };
 

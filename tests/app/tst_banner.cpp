@@ -78,8 +78,9 @@ void TestBanner::numberPicksTheLabel()
     QCOMPARE(shown->objectName(), QLatin1String(expected));
     QTest::mouseClick(shown, Qt::LeftButton);
     QCOMPARE(fake.urls.size(), 1);
-    QVERIFY(fake.urls[0].endsWith(front == int(BannerFront::CoBrand) ? QStringLiteral("co-brand")
-                                                                     : QStringLiteral("fully-branded")));
+    QVERIFY(fake.urls[0].endsWith(front == int(BannerFront::CoBrand)
+                                      ? QStringLiteral("co-brand")
+                                      : QStringLiteral("fully-branded")));
 }
 
 void TestBanner::drawAppliesToTheFirstMainWindowOnly()
@@ -95,7 +96,8 @@ void TestBanner::drawAppliesToTheFirstMainWindowOnly()
     Navigation::readingToMain();
     settle();
     frmMain *again = Navigation::mainWindow();
-    QWidget *shown = child<QWidget>(again, "fraFullBrand")->childAt(child<QLabel>(again, "lblCobrand")->geometry().center());
+    QWidget *shown = child<QWidget>(again, "fraFullBrand")
+                         ->childAt(child<QLabel>(again, "lblCobrand")->geometry().center());
     QCOMPARE(shown->objectName(), QStringLiteral("lblFullBrand"));
     QCOMPARE(appState().intCoBrandRandomNumber, qint16(1));
 }
@@ -116,7 +118,8 @@ void TestBanner::weightsOverManyDraws()
     for (int n = 1; n <= 7; ++n) {
         const double expected = (n == 1 || n == 7) ? 1.0 / 12 : 1.0 / 6;
         const double share = double(counts[n]) / draws;
-        QVERIFY2(std::abs(share - expected) < 0.01, qPrintable(QStringLiteral("%1: %2").arg(n).arg(share)));
+        QVERIFY2(std::abs(share - expected) < 0.01,
+                 qPrintable(QStringLiteral("%1: %2").arg(n).arg(share)));
     }
     const double cobrand = double(counts[1] + counts[3] + counts[5]) / draws;
     QVERIFY(std::abs(cobrand - 5.0 / 12) < 0.01);

@@ -27,32 +27,52 @@ void TestDateCheck::rules_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("year");
     QTest::addColumn<int>("month"); // list position
-    QTest::addColumn<int>("day");   // day of month
+    QTest::addColumn<int>("day"); // day of month
     QTest::addColumn<QString>("message");
     QTest::addColumn<int>("icon");
 
     const int critical = QMessageBox::Critical;
     const int info = QMessageBox::Information;
-    QTest::newRow("empty name") << "" << "1975" << 0 << 1 << NameMissing << critical;
-    QTest::newRow("blank name") << "   " << "1975" << 0 << 1 << NameMissing << critical;
-    QTest::newRow("one letter") << "x" << "1975" << 0 << 1 << QString() << 0;
-    QTest::newRow("name beats 31 April") << "" << "1975" << 3 << 31 << NameMissing << critical;
-    QTest::newRow("29 Feb 2000") << "Ann" << "2000" << 1 << 29 << QString() << 0;
-    QTest::newRow("29 Feb 1996") << "Ann" << "1996" << 1 << 29 << QString() << 0;
-    QTest::newRow("29 Feb 1900 never was") << "Ann" << "1900" << 1 << 29 << BadFebruary << info;
-    QTest::newRow("29 Feb 1999") << "Ann" << "1999" << 1 << 29 << BadFebruary << info;
-    QTest::newRow("29 Feb 2001") << "Ann" << "2001" << 1 << 29 << BadFebruary << info;
-    QTest::newRow("28 Feb 1999") << "Ann" << "1999" << 1 << 28 << QString() << 0;
-    QTest::newRow("30 Feb 2000") << "Ann" << "2000" << 1 << 30 << BadFebruary << info;
-    QTest::newRow("31 Feb 1999") << "Ann" << "1999" << 1 << 31 << BadFebruary << info;
-    QTest::newRow("31 April") << "Ann" << "1975" << 3 << 31 << BadThirty << info;
-    QTest::newRow("31 June") << "Ann" << "1975" << 5 << 31 << BadThirty << info;
-    QTest::newRow("31 September") << "Ann" << "1975" << 8 << 31 << BadThirty << info;
-    QTest::newRow("31 November") << "Ann" << "1975" << 10 << 31 << BadThirty << info;
-    QTest::newRow("30 April") << "Ann" << "1975" << 3 << 30 << QString() << 0;
-    QTest::newRow("31 May") << "Ann" << "1975" << 4 << 31 << QString() << 0;
-    QTest::newRow("31 December") << "Ann" << "1975" << 11 << 31 << QString() << 0;
-    QTest::newRow("year not a number") << "Ann" << "abc" << 1 << 29 << QString() << 0;
+    QTest::newRow("empty name") << ""
+                                << "1975" << 0 << 1 << NameMissing << critical;
+    QTest::newRow("blank name") << "   "
+                                << "1975" << 0 << 1 << NameMissing << critical;
+    QTest::newRow("one letter") << "x"
+                                << "1975" << 0 << 1 << QString() << 0;
+    QTest::newRow("name beats 31 April") << ""
+                                         << "1975" << 3 << 31 << NameMissing << critical;
+    QTest::newRow("29 Feb 2000") << "Ann"
+                                 << "2000" << 1 << 29 << QString() << 0;
+    QTest::newRow("29 Feb 1996") << "Ann"
+                                 << "1996" << 1 << 29 << QString() << 0;
+    QTest::newRow("29 Feb 1900 never was") << "Ann"
+                                           << "1900" << 1 << 29 << BadFebruary << info;
+    QTest::newRow("29 Feb 1999") << "Ann"
+                                 << "1999" << 1 << 29 << BadFebruary << info;
+    QTest::newRow("29 Feb 2001") << "Ann"
+                                 << "2001" << 1 << 29 << BadFebruary << info;
+    QTest::newRow("28 Feb 1999") << "Ann"
+                                 << "1999" << 1 << 28 << QString() << 0;
+    QTest::newRow("30 Feb 2000") << "Ann"
+                                 << "2000" << 1 << 30 << BadFebruary << info;
+    QTest::newRow("31 Feb 1999") << "Ann"
+                                 << "1999" << 1 << 31 << BadFebruary << info;
+    QTest::newRow("31 April") << "Ann"
+                              << "1975" << 3 << 31 << BadThirty << info;
+    QTest::newRow("31 June") << "Ann"
+                             << "1975" << 5 << 31 << BadThirty << info;
+    QTest::newRow("31 September") << "Ann"
+                                  << "1975" << 8 << 31 << BadThirty << info;
+    QTest::newRow("31 November") << "Ann"
+                                 << "1975" << 10 << 31 << BadThirty << info;
+    QTest::newRow("30 April") << "Ann"
+                              << "1975" << 3 << 30 << QString() << 0;
+    QTest::newRow("31 May") << "Ann"
+                            << "1975" << 4 << 31 << QString() << 0;
+    QTest::newRow("31 December") << "Ann"
+                                 << "1975" << 11 << 31 << QString() << 0;
+    QTest::newRow("year not a number") << "Ann"
+                                       << "abc" << 1 << 29 << QString() << 0;
 }
 
 void TestDateCheck::rules()

@@ -94,8 +94,15 @@ void TestNavigation::mainWindowLayout()
     QCOMPARE(cobrand->geometry(), fullbrand->geometry());
     const QObjectList strip = cobrand->parentWidget()->children();
     QVERIFY(strip.indexOf(fullbrand) > strip.indexOf(cobrand));
-    QCOMPARE(cobrand->text(), QStringLiteral("Co-brand this software for your site.  Increase loyalty and traffic to your site. Put your site's name &  link here. See \"Help\" for details.    Click Here for more info on co-branding."));
-    QCOMPARE(fullbrand->text(), QStringLiteral("Home Business Opportunity. Start your own Internet business and make money online. Get this software fully branded for your website. Click here for more details."));
+    QCOMPARE(cobrand->text(),
+             QStringLiteral("Co-brand this software for your site.  Increase loyalty and traffic "
+                            "to your site. Put your site's name &  link here. See \"Help\" for "
+                            "details.    Click Here for more info on co-branding."));
+    QCOMPARE(
+        fullbrand->text(),
+        QStringLiteral(
+            "Home Business Opportunity. Start your own Internet business and make money online. "
+            "Get this software fully branded for your website. Click here for more details."));
 }
 
 static QStringList menuTexts(QWidget *window, const char *menuName)
@@ -122,10 +129,11 @@ void TestNavigation::mainWindowMenus()
     // Defined but never shown, so its access key does not clash with "&Open ...".
     QCOMPARE(child<QAction>(main, "mnuMakeMoney")->text(), QStringLiteral("Make Money &Online"));
     QVERIFY(!child<QAction>(main, "mnuMakeMoney")->isVisible());
-    QCOMPARE(menuTexts(main, "mnuFile"), QStringList({"Get Native &American Sign", "mnuSep3", "E&xit"}));
+    QCOMPARE(menuTexts(main, "mnuFile"),
+             QStringList({"Get Native &American Sign", "mnuSep3", "E&xit"}));
     QCOMPARE(menuTexts(main, "mnuHelp"),
-             QStringList({"&Online Help", "&Visit Us Online", "mnuSep1", "Check for Software &Update",
-                          "mnuSep2", "&About Software"}));
+             QStringList({"&Online Help", "&Visit Us Online", "mnuSep1",
+                          "Check for Software &Update", "mnuSep2", "&About Software"}));
 
     frmAmericanAstrologyResult *reading = readingFor(QStringLiteral("May"), 5);
     QVERIFY(reading);
@@ -133,8 +141,8 @@ void TestNavigation::mainWindowMenus()
     QVERIFY(!child<QAction>(reading, "mnuMakeMoney")->isVisible());
     QCOMPARE(menuTexts(reading, "mnuFile"), QStringList({"&Back", "mnuSep1", "E&xit"}));
     QCOMPARE(menuTexts(reading, "mnuHelp"),
-             QStringList({"&Online Help", "&Visit Us Online", "mnuSep3", "Check for Software &Update",
-                          "mnuSep2", "&About Software"}));
+             QStringList({"&Online Help", "&Visit Us Online", "mnuSep3",
+                          "Check for Software &Update", "mnuSep2", "&About Software"}));
 }
 
 void TestNavigation::mainWindowTabOrderAndKeys()
@@ -152,7 +160,8 @@ void TestNavigation::mainWindowTabOrderAndKeys()
         while (w->focusPolicy() == Qt::NoFocus || !w->isVisible())
             w = w->nextInFocusChain();
     }
-    QCOMPARE(order, QStringList({"txtName", "cboMonth", "cboDate", "cboYear", "cmdCalculate", "cmdOpen"}));
+    QCOMPARE(order,
+             QStringList({"txtName", "cboMonth", "cboDate", "cboYear", "cmdCalculate", "cmdOpen"}));
 
     // Alt+A presses the calculate button: with no name, the name message comes.
     QTest::keyClick(main, Qt::Key_A, Qt::AltModifier);
@@ -196,7 +205,8 @@ void TestNavigation::backGivesFreshMainWindow()
     QCOMPARE(child<QComboBox>(main, "cboYear")->currentText(), QStringLiteral("1900"));
     // After Back the layout's order holds: the full-brand offer in front.
     const QObjectList strip = child<QWidget>(main, "fraFullBrand")->children();
-    QVERIFY(strip.indexOf(child<QLabel>(main, "lblFullBrand")) > strip.indexOf(child<QLabel>(main, "lblCobrand")));
+    QVERIFY(strip.indexOf(child<QLabel>(main, "lblFullBrand"))
+            > strip.indexOf(child<QLabel>(main, "lblCobrand")));
 
     // The same details again give the same reading; the menu Back behaves the same.
     reading = readingFor(QStringLiteral("October"), 30, 1980);
@@ -251,8 +261,9 @@ void TestNavigation::aboutIsModalAndReturns()
     QFETCH(bool, fromReading);
     QFETCH(int, how);
     FakePlatform fake;
-    QMainWindow *window = fromReading ? static_cast<QMainWindow *>(readingFor(QStringLiteral("May"), 5))
-                                      : Navigation::showMain();
+    QMainWindow *window = fromReading
+        ? static_cast<QMainWindow *>(readingFor(QStringLiteral("May"), 5))
+        : Navigation::showMain();
     if (fromReading)
         child<QTabBar>(window, "TS")->setCurrentIndex(1);
     bool seen = false;
@@ -263,10 +274,18 @@ void TestNavigation::aboutIsModalAndReturns()
         child<LinkLabel>(modal, "lblHomePage")->clicked();
         QVERIFY(modal->isVisible());
         switch (how) {
-        case 0: child<QAbstractButton>(modal, "cmdOK")->click(); break;
-        case 1: QTest::keyClick(modal, Qt::Key_Return); break;
-        case 2: QTest::keyClick(modal, Qt::Key_Escape); break;
-        default: modal->close(); break;
+        case 0:
+            child<QAbstractButton>(modal, "cmdOK")->click();
+            break;
+        case 1:
+            QTest::keyClick(modal, Qt::Key_Return);
+            break;
+        case 2:
+            QTest::keyClick(modal, Qt::Key_Escape);
+            break;
+        default:
+            modal->close();
+            break;
         }
     });
     child<QAction>(window, "mnuAbout")->trigger();

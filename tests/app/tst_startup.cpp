@@ -98,8 +98,8 @@ void TestStartup::lockOfADeadCopyDoesNotBlock()
     const qint64 deadPid = gone.processId() ? gone.processId() : 999999;
     QFile file(lock);
     QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(QByteArray::number(deadPid) + '\n' + QCoreApplication::applicationName().toUtf8() + '\n'
-               + QSysInfo::machineHostName().toUtf8() + '\n');
+    file.write(QByteArray::number(deadPid) + '\n' + QCoreApplication::applicationName().toUtf8()
+               + '\n' + QSysInfo::machineHostName().toUtf8() + '\n');
     file.close();
 
     SingleInstance next(lock);

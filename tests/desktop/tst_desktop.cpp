@@ -79,8 +79,8 @@ void TestDesktop::noBrowserIsQuiet()
 static void moveOver(QWidget *viewport)
 {
     for (const QPoint at : {QPoint(10, 10), QPoint(60, 40), QPoint(120, 80)}) {
-        QMouseEvent move(QEvent::MouseMove, at, viewport->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
-                         Qt::NoModifier);
+        QMouseEvent move(QEvent::MouseMove, at, viewport->mapToGlobal(at), Qt::NoButton,
+                         Qt::NoButton, Qt::NoModifier);
         QApplication::sendEvent(viewport, &move);
     }
     QTest::mouseClick(viewport, Qt::LeftButton, {}, QPoint(30, 30));

@@ -85,10 +85,10 @@ void writeAll(int fd, const QByteArray &bytes)
     }
 }
 
-
 QStringList everything(const QString &folder)
 {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System
+                                  | QDir::NoDotAndDotDot);
 }
 
 const QByteArray OldFile = encodeSavedReading(1960, QStringLiteral("November"), 23);
@@ -133,7 +133,7 @@ void TestFileFaults::diskRefusesTheWrite()
     const ChildResult saver = runInChild([&](int report) {
         // Over the limit write() fails with EFBIG instead of the signal ending the process.
         std::signal(SIGXFSZ, SIG_IGN);
-        rlimit size{};
+        rlimit size {};
         ::getrlimit(RLIMIT_FSIZE, &size);
         size.rlim_cur = rlim_t(limit);
         if (::setrlimit(RLIMIT_FSIZE, &size) != 0)
@@ -156,7 +156,7 @@ void TestFileFaults::diskRefusesTheWrite()
             QVERIFY2(error.contains(qt_error_string(EFBIG)), qPrintable(error));
         QCOMPARE(contents(path), OldFile);
     }
-    QCOMPARE(everything(dir.path()), QStringList{QStringLiteral("reading.naa")}); // no leftovers
+    QCOMPARE(everything(dir.path()), QStringList {QStringLiteral("reading.naa")}); // no leftovers
 }
 
 void TestFileFaults::folderNoOneMayWriteTo_data()
@@ -193,7 +193,7 @@ void TestFileFaults::folderNoOneMayWriteTo()
         QCOMPARE(contents(kept), before);
     else
         QVERIFY(!QFileInfo::exists(path));
-    QCOMPARE(everything(dir.path()), QStringList{QStringLiteral("notes")});
+    QCOMPARE(everything(dir.path()), QStringList {QStringLiteral("notes")});
     QVERIFY(QFileInfo(notes).isFile());
 
     // Through the report window: one message with the reason, the window stays.
@@ -230,7 +230,7 @@ void TestFileFaults::openNotARegularFile()
     } else if (kind == "socket") {
         socketFd = ::socket(AF_UNIX, SOCK_STREAM, 0);
         QVERIFY(socketFd >= 0);
-        sockaddr_un address{};
+        sockaddr_un address {};
         address.sun_family = AF_UNIX;
         QVERIFY(size_t(native.size()) < sizeof address.sun_path);
         qstrcpy(address.sun_path, native.constData());
@@ -251,11 +251,12 @@ void TestFileFaults::openNotARegularFile()
             if (fd >= 0)
                 ::close(fd);
         }
-    } closeSocket{socketFd};
+    } closeSocket {socketFd};
 
     // Reading a FIFO with no writer would wait for ever; a copy of this
     // process shows whether it returns at all.
-    const ChildResult reader = runInChild([&](int) { return readSavedReadingFile(path) ? 1 : 0; }, 5000);
+    const ChildResult reader
+        = runInChild([&](int) { return readSavedReadingFile(path) ? 1 : 0; }, 5000);
     QVERIFY2(reader.finished, "reading the file hangs");
     QCOMPARE(reader.exitCode, 0);
 

@@ -51,10 +51,9 @@ class TestSettingsFaults : public QObject
     Q_OBJECT
 public:
     explicit TestSettingsFaults(const QString &configHome)
-        : m_folder(configHome + QLatin1Char('/') + AppInfo::ExecutableName),
-          m_file(m_folder + QLatin1Char('/') + AppInfo::ExecutableName + QStringLiteral(".conf"))
-    {
-    }
+        : m_folder(configHome + QLatin1Char('/') + AppInfo::ExecutableName)
+        , m_file(m_folder + QLatin1Char('/') + AppInfo::ExecutableName + QStringLiteral(".conf"))
+    { }
 
 private slots:
     void initTestCase();
@@ -103,8 +102,11 @@ QByteArray TestSettingsFaults::snapshot() const
         shot += path.toUtf8();
         if (info.isDir())
             shot += " folder: "
-                    + QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)
-                          .join(QLatin1Char('/')).toUtf8();
+                + QDir(path)
+                      .entryList(QDir::AllEntries | QDir::Hidden | QDir::System
+                                 | QDir::NoDotAndDotDot)
+                      .join(QLatin1Char('/'))
+                      .toUtf8();
         else if (info.isFile())
             shot += " file: " + contents(path);
         else
@@ -135,13 +137,15 @@ void TestSettingsFaults::realStoreRoundTrips()
     QVERIFY(fake.messages.isEmpty());
     QVERIFY(QFileInfo(m_file).isFile());
     QtPlatform real;
-    QCOMPARE(real.readSetting(Group, Key), std::optional<QString>(ScrambleText(formatReminderDate(Today, QLocale()))));
+    QCOMPARE(real.readSetting(Group, Key),
+             std::optional<QString>(ScrambleText(formatReminderDate(Today, QLocale()))));
     fake.todayDate = Today.addDays(30);
     RunUpdateReminder();
     QCOMPARE(fake.messages.size(), 1);
     QCOMPARE(UnscrambleText(real.readSetting(Group, Key).value_or(QString())),
              formatReminderDate(Today.addDays(30), QLocale()));
-    QCOMPARE(QDir(m_folder).entryList(QDir::Files | QDir::Hidden), QStringList{QFileInfo(m_file).fileName()});
+    QCOMPARE(QDir(m_folder).entryList(QDir::Files | QDir::Hidden),
+             QStringList {QFileInfo(m_file).fileName()});
 }
 
 void TestSettingsFaults::spoiledStore_data()
@@ -184,7 +188,8 @@ void TestSettingsFaults::spoiledStore()
     } else if (kind == "huge value") {
         storeValue(QString(4 << 20, QLatin1Char('9')));
     } else if (kind == "list value") {
-        storeValue(QStringList{formatReminderDate(Today.addDays(-30), QLocale()), QStringLiteral("x")});
+        storeValue(
+            QStringList {formatReminderDate(Today.addDays(-30), QLocale()), QStringLiteral("x")});
     }
     const QByteArray before = snapshot();
 

@@ -37,7 +37,7 @@ public:
 
     void start(bool waitForGo)
     {
-        QStringList args{QStringLiteral("60000"), QStringLiteral("--until-input-ends")};
+        QStringList args {QStringLiteral("60000"), QStringLiteral("--until-input-ends")};
         if (waitForGo)
             args << QStringLiteral("--wait-for-go");
         m_process.start(QStringLiteral(STARTRUNNER), args);
@@ -58,7 +58,7 @@ private:
 };
 
 // Lets the copies run until done() holds or the time is up.
-template <typename Done>
+template<typename Done>
 bool waitUntil(Done done, int ms = WaitMs)
 {
     const QDeadlineTimer deadline(ms);
@@ -134,7 +134,8 @@ void TestStartFaults::leaveLockOfKilledCopy()
 void TestStartFaults::endCleanly(Copy &copy)
 {
     copy.process().closeWriteChannel();
-    QVERIFY2(copy.finished() || copy.process().waitForFinished(WaitMs), "the running copy did not end");
+    QVERIFY2(copy.finished() || copy.process().waitForFinished(WaitMs),
+             "the running copy did not end");
     QCOMPARE(copy.process().exitStatus(), QProcess::NormalExit);
     QCOMPARE(copy.process().exitCode(), 0);
     QVERIFY(copy.said(QStringLiteral("ended")));
@@ -180,7 +181,8 @@ void TestStartFaults::twoAtOnceExactlyOneRuns()
             copies.back()->start(true);
         }
         QVERIFY2(waitUntil([&] {
-                     return copies[0]->said(QStringLiteral("ready")) && copies[1]->said(QStringLiteral("ready"));
+                     return copies[0]->said(QStringLiteral("ready"))
+                         && copies[1]->said(QStringLiteral("ready"));
                  }),
                  "the copies did not get ready");
         // Both are past their own set-up; let them race for the lock.
@@ -197,16 +199,19 @@ void TestStartFaults::twoAtOnceExactlyOneRuns()
         int running = 0;
         for (auto &copy : copies)
             running += copy->said(QStringLiteral("started")) ? 1 : 0;
-        QVERIFY2(running == 1, qPrintable(QStringLiteral("round %1: %2 copies run").arg(round).arg(running)));
+        QVERIFY2(running == 1,
+                 qPrintable(QStringLiteral("round %1: %2 copies run").arg(round).arg(running)));
 
         Copy &winner = copies[0]->said(QStringLiteral("started")) ? *copies[0] : *copies[1];
         Copy &loser = &winner == copies[0].get() ? *copies[1] : *copies[0];
-        QVERIFY2(loser.finished() || loser.process().waitForFinished(WaitMs), "the refused copy did not end");
+        QVERIFY2(loser.finished() || loser.process().waitForFinished(WaitMs),
+                 "the refused copy did not end");
         QCOMPARE(loser.process().exitStatus(), QProcess::NormalExit);
         QCOMPARE(loser.process().exitCode(), 0);
-        QCOMPARE(loser.lines(), (QStringList{QStringLiteral("ready"),
-                                              QStringLiteral("Application is already running"),
-                                              QStringLiteral("ended")}));
+        QCOMPARE(
+            loser.lines(),
+            (QStringList {QStringLiteral("ready"), QStringLiteral("Application is already running"),
+                          QStringLiteral("ended")}));
         QVERIFY(!winner.said(QStringLiteral("Application is already running")));
         QVERIFY(QFile::exists(m_lock)); // the refused copy left the winner's lock alone
         endCleanly(winner);

@@ -38,7 +38,8 @@ static QWidget *labelledBy(QWidget *w)
     if (!iface)
         return nullptr;
     const auto relations = iface->relations(QAccessible::Label);
-    return relations.isEmpty() ? nullptr : qobject_cast<QWidget *>(relations.first().first->object());
+    return relations.isEmpty() ? nullptr
+                               : qobject_cast<QWidget *>(relations.first().first->object());
 }
 
 void TestKeyboard::mainWindowInputsAreNamed()
@@ -98,7 +99,8 @@ void TestKeyboard::readingWindowKeys()
     reading->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(reading));
     // The picture has a name a screen reader can say.
-    QCOMPARE(accessibleName(child<QWidget>(reading, "imgSign")), QStringLiteral("Picture of the Beaver"));
+    QCOMPARE(accessibleName(child<QWidget>(reading, "imgSign")),
+             QStringLiteral("Picture of the Beaver"));
     // Ctrl+Tab style switching is the tab bar's own; arrows on the focused bar switch pages.
     auto *tabs = child<QTabBar>(reading, "TS");
     tabs->setFocus();

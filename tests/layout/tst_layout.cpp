@@ -155,10 +155,14 @@ struct Windows
     QWidget *get(Window w) const
     {
         switch (w) {
-        case Main: return main;
-        case Reading: return reading;
-        case Report: return report.get();
-        default: return about.get();
+        case Main:
+            return main;
+        case Reading:
+            return reading;
+        case Report:
+            return report.get();
+        default:
+            return about.get();
         }
     }
 };
@@ -183,7 +187,9 @@ void TestLayout::controls()
     for (const Place &p : places) {
         QWidget *control = w.get(p.window)->findChild<QWidget *>(QLatin1String(p.name));
         QVERIFY2(control, p.name);
-        const QString what = QStringLiteral("%1 %2: %3").arg(int(p.window)).arg(QLatin1String(p.name))
+        const QString what = QStringLiteral("%1 %2: %3")
+                                 .arg(int(p.window))
+                                 .arg(QLatin1String(p.name))
                                  .arg(QDebug::toString(control->geometry()));
         QCOMPARE(control->pos(), QPoint(px(p.left), px(p.top)));
         switch (p.fit) {
@@ -194,7 +200,8 @@ void TestLayout::controls()
             QVERIFY2(control->size() == control->sizeHint(), qPrintable(what));
             break;
         case WidensToText:
-            QVERIFY2(control->width() >= px(p.width) && control->height() >= px(p.height), qPrintable(what));
+            QVERIFY2(control->width() >= px(p.width) && control->height() >= px(p.height),
+                     qPrintable(what));
             break;
         }
     }
@@ -210,15 +217,18 @@ void TestLayout::textsFit()
         appState().BirthMonth = monthNames().at(row);
         appState().BirthDay = 25;
         auto *reading = new frmAmericanAstrologyResult;
-        for (QWidget *window : {w.get(Main), static_cast<QWidget *>(reading), w.get(Report), w.get(About)}) {
+        for (QWidget *window :
+             {w.get(Main), static_cast<QWidget *>(reading), w.get(Report), w.get(About)}) {
             for (QLabel *label : window->findChildren<QLabel *>()) {
                 const QRect room = label->contentsRect();
                 const QString what = window->objectName() + QLatin1Char(' ') + label->objectName();
                 if (label->wordWrap()) {
-                    QVERIFY2(label->heightForWidth(label->width()) <= label->height(), qPrintable(what));
+                    QVERIFY2(label->heightForWidth(label->width()) <= label->height(),
+                             qPrintable(what));
                 } else if (!label->text().isEmpty()) {
                     const QFontMetrics metrics(label->font());
-                    QVERIFY2(metrics.horizontalAdvance(label->text()) <= room.width(), qPrintable(what));
+                    QVERIFY2(metrics.horizontalAdvance(label->text()) <= room.width(),
+                             qPrintable(what));
                     QVERIFY2(metrics.height() <= label->height(), qPrintable(what));
                 }
             }

@@ -15,7 +15,11 @@ class TestReading : public QObject
     Q_OBJECT
 private slots:
     void initTestCase() { install(); }
-    void init() { reset(); SignName().clear(); }
+    void init()
+    {
+        reset();
+        SignName().clear();
+    }
     void cleanup() { reset(); }
 
     void fillsEveryLabelAndThePicture_data();
@@ -120,7 +124,8 @@ void TestReading::tabsSwitchByMouseKeyboardAndCode()
 void TestReading::descriptionWrapsInItsBox()
 {
     FakePlatform fake;
-    frmAmericanAstrologyResult *reading = readingFor(QStringLiteral("January"), 25); // Otter, the longest
+    frmAmericanAstrologyResult *reading
+        = readingFor(QStringLiteral("January"), 25); // Otter, the longest
     auto *box = child<QLabel>(reading, "lblNativeAmericanSignDesc");
     QCOMPARE(box->geometry(), QRect(7, 133, 623, 230));
     QVERIFY(box->wordWrap());

@@ -80,12 +80,13 @@ void TestSavedFile::everyAcceptedDateRoundTrips()
     for (int year = 1900; year <= 2016; ++year) {
         for (int month = 0; month < 12; ++month) {
             for (int day = 1; day <= 31; ++day) {
-                if (!checkBirthDate(QStringLiteral("x"), QString::number(year), month, day - 1).accepted)
+                if (!checkBirthDate(QStringLiteral("x"), QString::number(year), month, day - 1)
+                         .accepted)
                     continue;
                 ++dates;
                 const QString name = monthNames().at(month);
-                const std::optional<SavedReading> read =
-                    decodeSavedReading(encodeSavedReading(year, name, day));
+                const std::optional<SavedReading> read
+                    = decodeSavedReading(encodeSavedReading(year, name, day));
                 QVERIFY(read);
                 QCOMPARE(read->year.toInt(), year);
                 QCOMPARE(read->month, name);
@@ -112,7 +113,8 @@ void TestSavedFile::decodeRefuses_data()
     QTest::addColumn<bool>("accepted");
     QTest::newRow("valid") << scrambledLines({"1975", "May", "5"}) << true;
     QTest::newRow("LF endings") << scrambledLines({"1975", "May", "5"}, "\n") << true;
-    QTest::newRow("no final break") << scrambledLines({"1975", "May"}) + ScrambleText("5").toLatin1() << true;
+    QTest::newRow("no final break")
+        << scrambledLines({"1975", "May"}) + ScrambleText("5").toLatin1() << true;
     QTest::newRow("extra lines ignored") << scrambledLines({"1975", "May", "5", "junk"}) << true;
     QTest::newRow("empty") << QByteArray() << false;
     QTest::newRow("two lines") << scrambledLines({"1975", "May"}) << false;
@@ -138,8 +140,8 @@ void TestSavedFile::decodeRefuses()
 void TestSavedFile::openRefusesBadFiles_data()
 {
     QTest::addColumn<QString>("kind");
-    for (const char *kind : {"NAA extension", "txt extension", "directory", "dangling link", "missing",
-                             "empty", "two lines", "huge", "binary", "unknown month"})
+    for (const char *kind : {"NAA extension", "txt extension", "directory", "dangling link",
+                             "missing", "empty", "two lines", "huge", "binary", "unknown month"})
         QTest::newRow(kind) << kind;
 }
 
@@ -192,7 +194,8 @@ void TestSavedFile::openCancelledDoesNothing()
     FakePlatform fake; // the dialog answers with no path
     frmMain *main = Navigation::showMain();
     main->cmdOpen_Click();
-    QCOMPARE(fake.dialogs, QStringList{"Select the source file|Native American Astrology (*.naa)"});
+    QCOMPARE(fake.dialogs,
+             QStringList {"Select the source file|Native American Astrology (*.naa)"});
     QVERIFY(fake.messages.isEmpty());
     QCOMPARE(Navigation::mainWindow(), main);
     QVERIFY(child<QLineEdit>(main, "txtName")->text().isEmpty());
@@ -223,13 +226,22 @@ void TestSavedFile::openRefusedByDateCheckStaysOnMain()
 void TestSavedFile::saveAndReopenThroughTheWindows()
 {
     QTemporaryDir dir;
-    const struct { const char *month; int day; int year; } dates[] = {
-        {"May", 5, 1975}, {"February", 29, 2000}, {"December", 31, 2016}, {"January", 1, 1900},
-        {"November", 23, 1960}};
+    const struct
+    {
+        const char *month;
+        int day;
+        int year;
+    } dates[] = {{"May", 5, 1975},
+                 {"February", 29, 2000},
+                 {"December", 31, 2016},
+                 {"January", 1, 1900},
+                 {"November", 23, 1960}};
     for (const auto &date : dates) {
         FakePlatform fake;
-        const QString path = dir.filePath(QStringLiteral("%1-%2.naa").arg(date.month).arg(date.day));
-        frmAmericanAstrologyResult *reading = readingFor(QLatin1String(date.month), date.day, date.year);
+        const QString path
+            = dir.filePath(QStringLiteral("%1-%2.naa").arg(date.month).arg(date.day));
+        frmAmericanAstrologyResult *reading
+            = readingFor(QLatin1String(date.month), date.day, date.year);
         const QString sign = labelText(reading, "lblAmericanSign");
         {
             frmSave report(reading);
@@ -238,7 +250,8 @@ void TestSavedFile::saveAndReopenThroughTheWindows()
             child<QAbstractButton>(&report, "cmdSave")->click();
             QVERIFY(report.isVisible()); // stays open
         }
-        QCOMPARE(fake.dialogs.last(), QStringLiteral("Orra Native American Astrology|Rich Text Format (*.naa)|naa"));
+        QCOMPARE(fake.dialogs.last(),
+                 QStringLiteral("Orra Native American Astrology|Rich Text Format (*.naa)|naa"));
         QVERIFY(fake.messages.isEmpty()); // no confirmation
         reset();
 
@@ -281,7 +294,7 @@ void TestSavedFile::saveReplacesExistingFile()
     QFile saved(path);
     QVERIFY(saved.open(QIODevice::ReadOnly));
     QCOMPARE(saved.readAll(), encodeSavedReading(1975, QStringLiteral("May"), 5));
-    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"old.naa"}); // no leftovers
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList {"old.naa"}); // no leftovers
 }
 
 void TestSavedFile::saveFailureTellsAndKeepsOldFile()
@@ -303,7 +316,7 @@ void TestSavedFile::saveFailureTellsAndKeepsOldFile()
     QVERIFY(fake.messages[0].text.startsWith(QStringLiteral("The reading was not saved.\n")));
     QVERIFY(fake.messages[0].text.size() > 28); // with the reason
     QVERIFY(QFileInfo(path).isDir());
-    QCOMPARE(QDir(path).entryList(QDir::Files), QStringList{"keep.txt"});
+    QCOMPARE(QDir(path).entryList(QDir::Files), QStringList {"keep.txt"});
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList());
 
     // A folder that does not exist.

@@ -26,18 +26,56 @@ void TestContent::descriptions_data()
     QTest::addColumn<int>("length");
     QTest::addColumn<QString>("range");
     QTest::addColumn<QString>("direction");
-    QTest::newRow("Goose") << 0 << "Goose is the first sign of the zodiac of the Native American astrology." << 1313 << "22 December to 19 January" << "North";
-    QTest::newRow("Otter") << 1 << "Otter is the second sign of the zodiac of Native American astrology." << 1551 << "20 January to 18 February" << "North";
-    QTest::newRow("Wolf") << 2 << "The third sign of the Native American zodiac, the wolf is said to be" << 1363 << "19 February to 20 March" << "North";
-    QTest::newRow("Hawk") << 3 << "Hawk or falcon is the fourth sign of the zodiac of Native American astrology." << 1253 << "21 March to 19 April" << "East";
-    QTest::newRow("Beaver") << 4 << "The motto of the fifth sign of the Native American zodiac i.e. the Beaver is" << 1283 << "20 April to 20 May" << "East";
-    QTest::newRow("Elk") << 5 << "Elk - the sixth sign of the Native American zodiac is the 'muse of the zodiac'." << 1456 << "21 May to 20 June" << "East";
-    QTest::newRow("Woodpecker") << 6 << "Woodpecker is the seventh sign of the zodiac of Native American Astrology" << 1258 << "21 June to 21 July" << "South";
-    QTest::newRow("Salmon") << 7 << "The eighth sign of the zodiac of the Native American astrology, the salmons are 'real live-wire'." << 1278 << "22 July to 21 August" << "South";
-    QTest::newRow("Bear") << 8 << "Bear is the ninth sign of the zodiac of Native American astrology." << 1209 << "22 August to 21 September" << "South";
-    QTest::newRow("Raven") << 9 << "The tenth of the zodiac of Native American astrology, the Crow people are born entrepreneurs" << 1318 << "22 September to 22 October" << "West";
-    QTest::newRow("Snake") << 10 << "The eleventh sign of the Native American astrology, the snake or the serpent" << 1345 << "23 October to 22 November" << "West";
-    QTest::newRow("Owl") << 11 << "The Owl is the twelfth sign of the zodiac of Native American astrology." << 1397 << "23 November to 21 December" << "West";
+    QTest::newRow("Goose")
+        << 0 << "Goose is the first sign of the zodiac of the Native American astrology." << 1313
+        << "22 December to 19 January"
+        << "North";
+    QTest::newRow("Otter") << 1
+                           << "Otter is the second sign of the zodiac of Native American astrology."
+                           << 1551 << "20 January to 18 February"
+                           << "North";
+    QTest::newRow("Wolf") << 2
+                          << "The third sign of the Native American zodiac, the wolf is said to be"
+                          << 1363 << "19 February to 20 March"
+                          << "North";
+    QTest::newRow("Hawk")
+        << 3 << "Hawk or falcon is the fourth sign of the zodiac of Native American astrology."
+        << 1253 << "21 March to 19 April"
+        << "East";
+    QTest::newRow("Beaver")
+        << 4 << "The motto of the fifth sign of the Native American zodiac i.e. the Beaver is"
+        << 1283 << "20 April to 20 May"
+        << "East";
+    QTest::newRow("Elk")
+        << 5 << "Elk - the sixth sign of the Native American zodiac is the 'muse of the zodiac'."
+        << 1456 << "21 May to 20 June"
+        << "East";
+    QTest::newRow("Woodpecker")
+        << 6 << "Woodpecker is the seventh sign of the zodiac of Native American Astrology" << 1258
+        << "21 June to 21 July"
+        << "South";
+    QTest::newRow("Salmon") << 7
+                            << "The eighth sign of the zodiac of the Native American astrology, "
+                               "the salmons are 'real live-wire'."
+                            << 1278 << "22 July to 21 August"
+                            << "South";
+    QTest::newRow("Bear") << 8
+                          << "Bear is the ninth sign of the zodiac of Native American astrology."
+                          << 1209 << "22 August to 21 September"
+                          << "South";
+    QTest::newRow("Raven") << 9
+                           << "The tenth of the zodiac of Native American astrology, the Crow "
+                              "people are born entrepreneurs"
+                           << 1318 << "22 September to 22 October"
+                           << "West";
+    QTest::newRow("Snake")
+        << 10 << "The eleventh sign of the Native American astrology, the snake or the serpent"
+        << 1345 << "23 October to 22 November"
+        << "West";
+    QTest::newRow("Owl")
+        << 11 << "The Owl is the twelfth sign of the zodiac of Native American astrology." << 1397
+        << "23 November to 21 December"
+        << "West";
 }
 
 void TestContent::descriptions()

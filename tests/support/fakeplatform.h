@@ -22,7 +22,9 @@ public:
         QMessageBox::StandardButton defaultButton;
     };
 
-    FakePlatform() : m_previous(setPlatform(this)) {}
+    FakePlatform()
+        : m_previous(setPlatform(this))
+    { }
     ~FakePlatform() override { setPlatform(m_previous); }
 
     QMessageBox::StandardButton message(QWidget *, QMessageBox::Icon icon, const QString &text,
@@ -86,7 +88,7 @@ public:
     QStringList urls;
     std::function<void()> onUrl;
     bool browserWorks = true;
-    QDate todayDate{2026, 12, 8};
+    QDate todayDate {2026, 12, 8};
     int seeds = 0;
     QList<float> randoms;
     QHash<QString, QString> settings;

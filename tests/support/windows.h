@@ -24,7 +24,7 @@
 // Small helpers for driving the windows as a user would.
 namespace TestWindows {
 
-template <typename T>
+template<typename T>
 T *child(QWidget *window, const char *name)
 {
     T *found = window ? window->findChild<T *>(QLatin1String(name)) : nullptr;
@@ -83,16 +83,17 @@ inline QString refusedOpen(FakePlatform &fake, const QString &path)
     enter(main, QStringLiteral("Kept"), QStringLiteral("March"), 3, 1990);
     main->cmdOpen_Click();
     settle();
-    if (fake.messages.size() != 1 || fake.messages[0].text != QLatin1String("Please Check The File.")
+    if (fake.messages.size() != 1
+        || fake.messages[0].text != QLatin1String("Please Check The File.")
         || fake.messages[0].icon != QMessageBox::Critical)
         return QStringLiteral("not exactly one \"Please Check The File.\" stop message");
     if (Navigation::readingWindow() || Navigation::mainWindow() != main)
         return QStringLiteral("left the main window");
-    const QStringList kept{child<QLineEdit>(main, "txtName")->text(),
-                           child<QComboBox>(main, "cboMonth")->currentText(),
-                           child<QComboBox>(main, "cboDate")->currentText(),
-                           child<QComboBox>(main, "cboYear")->currentText()};
-    if (kept != QStringList{"Kept", "March", "3", "1990"})
+    const QStringList kept {child<QLineEdit>(main, "txtName")->text(),
+                            child<QComboBox>(main, "cboMonth")->currentText(),
+                            child<QComboBox>(main, "cboDate")->currentText(),
+                            child<QComboBox>(main, "cboYear")->currentText()};
+    if (kept != QStringList {"Kept", "March", "3", "1990"})
         return QStringLiteral("entries changed to ") + kept.join(QLatin1Char(' '));
     return {};
 }

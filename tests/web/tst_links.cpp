@@ -24,8 +24,8 @@ private slots:
     void failingBrowserIsSilent();
 };
 
-static const QString Prefix =
-    QStringLiteral("http://www.orra-astro.example/orra-free-native-american-astrology/ssd.php?page=");
+static const QString Prefix = QStringLiteral(
+    "http://www.orra-astro.example/orra-free-native-american-astrology/ssd.php?page=");
 
 void TestLinks::addressForm()
 {
@@ -37,9 +37,10 @@ void TestLinks::addressForm()
     OpenDonatePage();
     OpenFullyBrandedPage();
     OpenCoBrandPage();
-    QCOMPARE(fake.urls, QStringList({Prefix + "help-web-page", Prefix + "home-page",
-                                     Prefix + "download-web-page", Prefix + "donate",
-                                     Prefix + "fully-branded", Prefix + "co-brand"}));
+    QCOMPARE(
+        fake.urls,
+        QStringList({Prefix + "help-web-page", Prefix + "home-page", Prefix + "download-web-page",
+                     Prefix + "donate", Prefix + "fully-branded", Prefix + "co-brand"}));
 }
 
 enum Window { Main, Reading, Report, About };
@@ -51,21 +52,35 @@ void TestLinks::everyLinkOpensItsPage_data()
     QTest::addColumn<QString>("page");
     for (int w : {Main, Reading}) {
         const char *name = w == Main ? "main" : "reading";
-        QTest::addRow("%s mnuOnline", name) << w << "mnuOnline" << "help-web-page";
-        QTest::addRow("%s mnuVisit", name) << w << "mnuVisit" << "home-page";
-        QTest::addRow("%s mnuUpdate", name) << w << "mnuUpdate" << "download-web-page";
-        QTest::addRow("%s mnuDonate", name) << w << "mnuDonate" << "donate";
-        QTest::addRow("%s mnuMakeMoney", name) << w << "mnuMakeMoney" << "fully-branded";
-        QTest::addRow("%s Label14", name) << w << "Label14" << "home-page";
-        QTest::addRow("%s lblCobrand", name) << w << "lblCobrand" << "co-brand";
-        QTest::addRow("%s lblFullBrand", name) << w << "lblFullBrand" << "fully-branded";
+        QTest::addRow("%s mnuOnline", name) << w << "mnuOnline"
+                                            << "help-web-page";
+        QTest::addRow("%s mnuVisit", name) << w << "mnuVisit"
+                                           << "home-page";
+        QTest::addRow("%s mnuUpdate", name) << w << "mnuUpdate"
+                                            << "download-web-page";
+        QTest::addRow("%s mnuDonate", name) << w << "mnuDonate"
+                                            << "donate";
+        QTest::addRow("%s mnuMakeMoney", name) << w << "mnuMakeMoney"
+                                               << "fully-branded";
+        QTest::addRow("%s Label14", name) << w << "Label14"
+                                          << "home-page";
+        QTest::addRow("%s lblCobrand", name) << w << "lblCobrand"
+                                             << "co-brand";
+        QTest::addRow("%s lblFullBrand", name) << w << "lblFullBrand"
+                                               << "fully-branded";
     }
-    QTest::newRow("report Label14") << int(Report) << "Label14" << "home-page";
-    QTest::newRow("report Label1") << int(Report) << "Label1" << "home-page";
-    QTest::newRow("report lblCobrand") << int(Report) << "lblCobrand" << "co-brand";
-    QTest::newRow("report lblFullBrand") << int(Report) << "lblFullBrand" << "fully-branded";
-    QTest::newRow("about lblHomePage") << int(About) << "lblHomePage" << "home-page";
-    QTest::newRow("about lblCobrand") << int(About) << "lblCobrand" << "fully-branded";
+    QTest::newRow("report Label14") << int(Report) << "Label14"
+                                    << "home-page";
+    QTest::newRow("report Label1") << int(Report) << "Label1"
+                                   << "home-page";
+    QTest::newRow("report lblCobrand") << int(Report) << "lblCobrand"
+                                       << "co-brand";
+    QTest::newRow("report lblFullBrand") << int(Report) << "lblFullBrand"
+                                         << "fully-branded";
+    QTest::newRow("about lblHomePage") << int(About) << "lblHomePage"
+                                       << "home-page";
+    QTest::newRow("about lblCobrand") << int(About) << "lblCobrand"
+                                      << "fully-branded";
 }
 
 void TestLinks::everyLinkOpensItsPage()
@@ -78,8 +93,12 @@ void TestLinks::everyLinkOpensItsPage()
     std::unique_ptr<QWidget> dialog;
     QWidget *target = nullptr;
     switch (window) {
-    case Main: target = Navigation::showMain(); break;
-    case Reading: target = readingFor(QStringLiteral("May"), 5); break;
+    case Main:
+        target = Navigation::showMain();
+        break;
+    case Reading:
+        target = readingFor(QStringLiteral("May"), 5);
+        break;
     case Report:
         dialog = std::make_unique<frmSave>(readingFor(QStringLiteral("May"), 5));
         target = dialog.get();
@@ -100,7 +119,7 @@ void TestLinks::everyLinkOpensItsPage()
         label->raise();
         QTest::mouseClick(label, Qt::LeftButton);
     }
-    QCOMPARE(fake.urls, QStringList{Prefix + page});
+    QCOMPARE(fake.urls, QStringList {Prefix + page});
     QVERIFY(fake.messages.isEmpty());
     QCOMPARE(fake.ends, 0);
 }

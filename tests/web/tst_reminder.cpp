@@ -78,10 +78,13 @@ void TestReminder::twoDigitYearsTakeTheNearestCentury()
     // What the plain short format writes reads back in this century, not as 1926.
     const QString plain = us.toString(Today, us.dateFormat(QLocale::ShortFormat));
     QCOMPARE(parseReminderDate(plain, us, Today), std::optional<QDate>(Today));
-    QCOMPARE(parseReminderDate(QStringLiteral("12/31/99"), us, Today), std::optional<QDate>(QDate(1999, 12, 31)));
-    QCOMPARE(parseReminderDate(QStringLiteral("1/5/30"), us, Today), std::optional<QDate>(QDate(2030, 1, 5)));
+    QCOMPARE(parseReminderDate(QStringLiteral("12/31/99"), us, Today),
+             std::optional<QDate>(QDate(1999, 12, 31)));
+    QCOMPARE(parseReminderDate(QStringLiteral("1/5/30"), us, Today),
+             std::optional<QDate>(QDate(2030, 1, 5)));
     const QLocale de(QStringLiteral("de_DE"));
-    QCOMPARE(parseReminderDate(QStringLiteral("24.11.26"), de, Today), std::optional<QDate>(QDate(2026, 11, 24)));
+    QCOMPARE(parseReminderDate(QStringLiteral("24.11.26"), de, Today),
+             std::optional<QDate>(QDate(2026, 11, 24)));
 }
 
 void TestReminder::formatChangedBetweenWriteAndRead()
@@ -110,10 +113,14 @@ void TestReminder::run_data()
     QTest::addColumn<bool>("rewritten");
     const QLocale loc;
     QTest::newRow("first start") << "-" << int(QMessageBox::No) << false << false << true;
-    QTest::newRow("14 days") << formatReminderDate(Today.addDays(-14), loc) << int(QMessageBox::Yes) << false << false << false;
-    QTest::newRow("15 days, No") << formatReminderDate(Today.addDays(-15), loc) << int(QMessageBox::No) << true << false << true;
-    QTest::newRow("15 days, Yes") << formatReminderDate(Today.addDays(-15), loc) << int(QMessageBox::Yes) << true << true << true;
-    QTest::newRow("future, Yes") << formatReminderDate(Today.addDays(40), loc) << int(QMessageBox::Yes) << true << true << true;
+    QTest::newRow("14 days") << formatReminderDate(Today.addDays(-14), loc) << int(QMessageBox::Yes)
+                             << false << false << false;
+    QTest::newRow("15 days, No") << formatReminderDate(Today.addDays(-15), loc)
+                                 << int(QMessageBox::No) << true << false << true;
+    QTest::newRow("15 days, Yes") << formatReminderDate(Today.addDays(-15), loc)
+                                  << int(QMessageBox::Yes) << true << true << true;
+    QTest::newRow("future, Yes") << formatReminderDate(Today.addDays(40), loc)
+                                 << int(QMessageBox::Yes) << true << true << true;
     QTest::newRow("garbage") << "rubbish" << int(QMessageBox::Yes) << false << false << false;
 }
 
@@ -134,14 +141,17 @@ void TestReminder::run()
     // The new date is stored before the page is asked for.
     bool storedBeforeOpening = true;
     fake.onUrl = [&] {
-        storedBeforeOpening = UnscrambleText(fake.settings.value(key)) == formatReminderDate(Today, QLocale());
+        storedBeforeOpening
+            = UnscrambleText(fake.settings.value(key)) == formatReminderDate(Today, QLocale());
     };
     RunUpdateReminder();
 
     QCOMPARE(fake.messages.size(), asked ? 1 : 0);
     if (asked) {
         const auto &m = fake.messages[0];
-        QCOMPARE(m.text, QStringLiteral("There maybe an update to this software available\rDo you want to check for an update?"));
+        QCOMPARE(m.text,
+                 QStringLiteral("There maybe an update to this software available\rDo you want to "
+                                "check for an update?"));
         QCOMPARE(m.icon, QMessageBox::Information);
         QCOMPARE(m.buttons, QMessageBox::Yes | QMessageBox::No);
         QCOMPARE(m.defaultButton, QMessageBox::Yes);

@@ -47,8 +47,7 @@ public:
     Shooter(const QString &folder, const QString &suffix)
         : m_folder(folder)
         , m_suffix(suffix)
-    {
-    }
+    { }
 
     void save(QWidget *window, const QString &name)
     {
@@ -94,8 +93,9 @@ public:
             const QRect placed(widget->mapTo(window, QPoint(0, 0)), widget->size());
             if (!inside.contains(placed))
                 std::printf("crowded: %s: %s at %d,%d %dx%d reaches past the window (%dx%d)\n",
-                            qPrintable(name), qPrintable(widget->objectName()), placed.x(), placed.y(),
-                            placed.width(), placed.height(), inside.width(), inside.height());
+                            qPrintable(name), qPrintable(widget->objectName()), placed.x(),
+                            placed.y(), placed.width(), placed.height(), inside.width(),
+                            inside.height());
         }
     }
 
@@ -113,11 +113,13 @@ public:
         if (auto *button = qobject_cast<QAbstractButton *>(widget)) {
             QString caption = button->text();
             caption.remove(QLatin1Char('&'));
-            const int margin = 2 * button->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button);
+            const int margin
+                = 2 * button->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button);
             const QFontMetrics metrics = button->fontMetrics();
             if (QLatin1String(button->metaObject()->className()) == QLatin1String("WrapButton")) {
-                const QRect wrapped = metrics.boundingRect(QRect(0, 0, button->width() - margin, 10000),
-                                                           Qt::TextWordWrap | Qt::AlignCenter, caption);
+                const QRect wrapped
+                    = metrics.boundingRect(QRect(0, 0, button->width() - margin, 10000),
+                                           Qt::TextWordWrap | Qt::AlignCenter, caption);
                 return {button->width(), wrapped.height() + margin};
             }
             return {metrics.horizontalAdvance(caption) + margin, metrics.height()};
@@ -154,7 +156,7 @@ void settle()
     QCoreApplication::processEvents();
 }
 
-template <typename T>
+template<typename T>
 T *child(Shooter &shooter, QWidget *window, const char *name)
 {
     T *found = window ? window->findChild<T *>(QLatin1String(name)) : nullptr;
@@ -235,8 +237,9 @@ struct Birth
 
 // One date inside each sign, in the order of the signs.
 constexpr Birth Births[] = {
-    {"December", 25}, {"February", 1}, {"March", 1},  {"April", 1},      {"May", 1},       {"June", 1},
-    {"July", 1},      {"August", 1},   {"September", 1}, {"October", 1}, {"November", 1}, {"December", 10},
+    {"December", 25}, {"February", 1}, {"March", 1},    {"April", 1},
+    {"May", 1},       {"June", 1},     {"July", 1},     {"August", 1},
+    {"September", 1}, {"October", 1},  {"November", 1}, {"December", 10},
 };
 
 } // namespace
@@ -306,7 +309,8 @@ int main(int argc, char *argv[])
         main->cmdCalculate_Click();
         settle();
         if (!fake.messages.isEmpty()) {
-            shooter.fail(QStringLiteral("%1: refused: %2").arg(base, fake.messages.constFirst().text));
+            shooter.fail(
+                QStringLiteral("%1: refused: %2").arg(base, fake.messages.constFirst().text));
             fake.messages.clear();
             continue;
         }
@@ -315,7 +319,8 @@ int main(int argc, char *argv[])
             shooter.fail(QStringLiteral("%1: no reading window").arg(base));
             continue;
         }
-        if (auto *shown = child<QLabel>(shooter, reading, "lblAmericanSign"); shown && shown->text() != sign)
+        if (auto *shown = child<QLabel>(shooter, reading, "lblAmericanSign");
+            shown && shown->text() != sign)
             shooter.fail(QStringLiteral("%1: the reading shows %2").arg(base, shown->text()));
         auto *tabs = child<QTabBar>(shooter, reading, "TS");
         if (!tabs)
@@ -359,6 +364,7 @@ int main(int argc, char *argv[])
     Navigation::EndProgram();
     settle();
     if (!fake.urls.isEmpty())
-        shooter.fail(QStringLiteral("a web page was opened: %1").arg(fake.urls.join(QLatin1Char(' '))));
+        shooter.fail(
+            QStringLiteral("a web page was opened: %1").arg(fake.urls.join(QLatin1Char(' '))));
     return shooter.failures() == 0 ? 0 : 1;
 }
