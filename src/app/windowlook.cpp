@@ -81,12 +81,12 @@ QString installedLayoutFamily()
         }
         return QString();
     };
-    const QString verdana = QStringLiteral("Verdana");
-    if (const QString name = spelling(verdana); !name.isEmpty())
+    QString verdana = QStringLiteral("Verdana");
+    if (QString name = spelling(verdana); !name.isEmpty())
         return name;
     const QStringList substitutes = QFont::substitutes(verdana);
     for (const QString &family : substitutes) {
-        if (const QString name = spelling(family); !name.isEmpty())
+        if (QString name = spelling(family); !name.isEmpty())
             return name;
     }
     return verdana; // nothing better installed: let Qt find the nearest

@@ -174,7 +174,7 @@ void TestSavedFile::openRefusesBadFiles()
         write(path, good);
         QFile f(path);
         QVERIFY(f.open(QIODevice::ReadWrite));
-        QVERIFY(f.resize(100 * 1024 * 1024)); // sparse: cheap to make
+        QVERIFY(f.resize(qint64(100) * 1024 * 1024)); // sparse: cheap to make
     } else if (kind == "binary") {
         QByteArray noise(3000, '\0');
         for (int i = 0; i < noise.size(); ++i)

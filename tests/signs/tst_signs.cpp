@@ -146,7 +146,8 @@ void TestSigns::tableRows_data()
 {
     QTest::addColumn<int>("row");
     QTest::addColumn<QStringList>("values"); // every column but the description, fill order
-    auto add = [](int row, QStringList values) { QTest::addRow("%d", row) << row << values; };
+    auto add
+        = [](int row, const QStringList &values) { QTest::addRow("%d", row) << row << values; };
     add(0,
         {"Goose", "White", "Peridot", "Birch tree", "Earth with Air", "Saturday",
          "9 am-11am && 9pm-11pm", "Preservation", "Brown Bear, Crow, Beaver", "Woodpecker",

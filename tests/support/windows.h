@@ -99,7 +99,7 @@ inline QString refusedOpen(FakePlatform &fake, const QString &path)
 }
 
 // Runs action on the modal window as soon as it is open.
-inline void whenModalOpens(std::function<void(QWidget *)> action)
+inline void whenModalOpens(const std::function<void(QWidget *)> &action)
 {
     auto *timer = new QTimer;
     timer->setInterval(10);
