@@ -57,12 +57,7 @@ frmMain::frmMain(QWidget *parent)
     for (QLabel *label : {ui->Label1_0, ui->Label1_1})
         label->adjustSize();
     WindowLook::setBackground(ui->fraFullBrand, Pink);
-    for (QLabel *label :
-         {static_cast<QLabel *>(ui->lblCobrand), static_cast<QLabel *>(ui->lblFullBrand)}) {
-        WindowLook::setFont(label, 8.25, true, true);
-        WindowLook::setColors(label, LinkBlue, Pink);
-    }
-    WindowLook::bringToFront(ui->lblFullBrand);
+    WindowLook::stylePromotions(ui->lblCobrand, ui->lblFullBrand, Pink, ui->lblFullBrand);
 
     // Names for screen readers: a combo box is announced by its entry alone.
     ui->Label1_0->setBuddy(ui->txtName);

@@ -5,6 +5,7 @@
 #include <QFontDatabase>
 #include <QIcon>
 #include <QIconEngine>
+#include <QLabel>
 #include <QLayout>
 #include <QMenu>
 #include <QScreen>
@@ -148,6 +149,17 @@ void fixClientArea(QWidget *window, QWidget *clientArea)
                            | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint
                            | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                            | Qt::WindowSystemMenuHint);
+}
+
+void stylePromotions(QLabel *cobrand, QLabel *fullbrand, const QColor &background, QLabel *front)
+{
+    for (QLabel *label : {cobrand, fullbrand}) {
+        setFont(label, 8.25, true, true);
+        setColors(label, LinkBlue, background);
+        // The strips start at or just left of their window's edge; keep the text inside.
+        label->setContentsMargins(4, 0, 4, 0);
+    }
+    bringToFront(front);
 }
 
 void bringToFront(QWidget *widget)

@@ -4,6 +4,7 @@
 
 #include <initializer_list>
 
+class QLabel;
 class QMenu;
 class QWidget;
 
@@ -30,6 +31,10 @@ void setBackground(QWidget *widget, const QColor &background);
 // Gives the window a fixed client area of the size the area widget has,
 // a non-resizable frame without minimise or maximise buttons.
 void fixClientArea(QWidget *window, QWidget *clientArea);
+
+// The two promotional links that share one place: bold underlined blue on the
+// strip's colour, with the given one in front.
+void stylePromotions(QLabel *cobrand, QLabel *fullbrand, const QColor &background, QLabel *front);
 
 // Brings a widget in front of the siblings that share its place, and hides
 // them, so neither the keyboard nor a screen reader finds what is covered.

@@ -25,13 +25,7 @@ frmAmericanAstrologyResult::frmAmericanAstrologyResult(QWidget *parent)
     for (QWidget *panel : {ui->picDetails, ui->picOthers})
         WindowLook::setBackground(panel, Pink);
     WindowLook::setBackground(ui->Frame5, DeepPink);
-    for (QLabel *label :
-         {static_cast<QLabel *>(ui->lblCobrand), static_cast<QLabel *>(ui->lblFullBrand)}) {
-        WindowLook::setFont(label, 8.25, true, true);
-        WindowLook::setColors(label, LinkBlue, DeepPink);
-        // The strip starts just left of the window's edge; keep the text inside.
-        label->setContentsMargins(4, 0, 4, 0);
-    }
+    WindowLook::stylePromotions(ui->lblCobrand, ui->lblFullBrand, DeepPink, ui->lblCobrand);
     // Let the outline show around the picture, and give the long text some air.
     ui->imgSign->setContentsMargins(3, 3, 3, 3);
     ui->lblNativeAmericanSignDesc->setContentsMargins(0, 3, 4, 0);
@@ -61,7 +55,6 @@ frmAmericanAstrologyResult::frmAmericanAstrologyResult(QWidget *parent)
             }
         }
     }
-    WindowLook::bringToFront(ui->lblCobrand);
     setTabOrder(ui->TS, ui->cmdBack);
     setTabOrder(ui->cmdBack, ui->cmdSave);
 

@@ -35,12 +35,7 @@ frmSave::frmSave(QWidget *readingWindow)
     sansSerif.setPointSizeF(8.25);
     ui->cmdSave->setFont(sansSerif);
     WindowLook::setBackground(ui->fraFullBrand, Pink);
-    for (QLabel *label :
-         {static_cast<QLabel *>(ui->lblCobrand), static_cast<QLabel *>(ui->lblFullBrand)}) {
-        WindowLook::setFont(label, 8.25, true, true);
-        WindowLook::setColors(label, LinkBlue, Pink);
-    }
-    WindowLook::bringToFront(ui->lblFullBrand);
+    WindowLook::stylePromotions(ui->lblCobrand, ui->lblFullBrand, Pink, ui->lblFullBrand);
     // Neither button is pressed by Enter while reading the report.
     ui->cmdSave->setAutoDefault(false);
     ui->cmdPrint->setAutoDefault(false);
