@@ -4,11 +4,9 @@
 #include "paintwatch.h"
 #include "probe.h"
 
-#include "app/appinfo.h"
 #include "app/frmmain.h"
 #include "app/navigation.h"
 #include "app/startup.h"
-#include "app/windowlook.h"
 #include "reading/frmamericanastrologyresult.h"
 #include "report/frmsave.h"
 
@@ -30,11 +28,7 @@ int main(int argc, char *argv[])
     // The same start as the program's main().
     QApplication app(argc, argv);
     PaintWatch watch;
-    QApplication::setApplicationName(AppInfo::ExecutableName);
-    QApplication::setApplicationDisplayName(QString());
-    QApplication::setDesktopFileName(QStringLiteral("orra-native-american-astrology"));
-    QApplication::setQuitOnLastWindowClosed(false);
-    WindowLook::installFontsAndIcon();
+    setUpApplication();
     SingleInstance instance;
     if (!startProgram(instance))
         fail("the program did not start (is another copy holding the lock?)");

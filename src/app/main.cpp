@@ -1,7 +1,5 @@
-#include "app/appinfo.h"
 #include "app/frmmain.h"
 #include "app/startup.h"
-#include "app/windowlook.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -41,12 +39,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     if (qEnvironmentVariableIsSet("ORRA_BENCH_EXIT_ON_PAINT"))
         app.installEventFilter(new FirstPaintExit(&app));
-    QApplication::setApplicationName(AppInfo::ExecutableName);
-    QApplication::setApplicationDisplayName(QString());
-    QApplication::setDesktopFileName(QStringLiteral("orra-native-american-astrology"));
-    // Only a user's close of a working window ends the program.
-    QApplication::setQuitOnLastWindowClosed(false);
-    WindowLook::installFontsAndIcon();
+    setUpApplication();
 
     SingleInstance instance;
     if (!startProgram(instance))

@@ -4,8 +4,10 @@
 #include "app/banner.h"
 #include "app/navigation.h"
 #include "app/platform.h"
+#include "app/windowlook.h"
 #include "web/reminder.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QLockFile>
 #include <QStandardPaths>
@@ -32,6 +34,16 @@ QString SingleInstance::defaultLockPath()
     QString user = qEnvironmentVariable("USER", qEnvironmentVariable("USERNAME"));
     return folder + QLatin1Char('/') + AppInfo::ExecutableName
         + (user.isEmpty() ? QString() : QLatin1Char('-') + user) + QStringLiteral(".lock");
+}
+
+void setUpApplication()
+{
+    QApplication::setApplicationName(AppInfo::ExecutableName);
+    QApplication::setApplicationDisplayName(QString());
+    QApplication::setDesktopFileName(QStringLiteral("orra-native-american-astrology"));
+    // Only a user's close of a working window ends the program.
+    QApplication::setQuitOnLastWindowClosed(false);
+    WindowLook::installFontsAndIcon();
 }
 
 bool startProgram(SingleInstance &instance)

@@ -23,5 +23,9 @@ private:
     std::unique_ptr<QLockFile> m_lock;
 };
 
+// Names the application and sets what every run of it shares: only a user's
+// close of a working window ends it, and the windows' fonts and icon.
+void setUpApplication();
+
 // Runs the start-up sequence. False when the program is to end at once.
 bool startProgram(SingleInstance &instance);
