@@ -10,12 +10,12 @@
 
 #include "app/frmmain.h"
 #include "app/navigation.h"
-#include "app/windowlook.h"
 #include "reading/frmamericanastrologyresult.h"
 #include "report/report.h"
 #include "report/savedfile.h"
 #include "signs/determination.h"
 #include "signs/signtable.h"
+#include "widgets/windowlook.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -2,8 +2,8 @@
 
 #include "app/appstate.h"
 #include "app/frmmain.h"
-#include "app/platform.h"
-#include "app/windowlook.h"
+#include "platform/platform.h"
+#include "widgets/windowlook.h"
 
 #include <QLabel>
 

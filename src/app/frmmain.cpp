@@ -4,10 +4,10 @@
 #include "app/appstate.h"
 #include "app/datecheck.h"
 #include "app/navigation.h"
-#include "app/platform.h"
-#include "app/windowlook.h"
+#include "platform/platform.h"
 #include "report/savedfile.h"
 #include "signs/determination.h"
+#include "widgets/windowlook.h"
 
 namespace {
 // Holds back the font-change notice from a combo box while its first font is

@@ -1,7 +1,7 @@
 #include "navigation.h"
 
 #include "app/frmmain.h"
-#include "app/platform.h"
+#include "platform/platform.h"
 #include "reading/frmamericanastrologyresult.h"
 #include "web/frmabout.h"
 

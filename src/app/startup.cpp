@@ -1,11 +1,11 @@
 #include "startup.h"
 
-#include "app/appinfo.h"
 #include "app/banner.h"
 #include "app/navigation.h"
-#include "app/platform.h"
-#include "app/windowlook.h"
+#include "platform/appinfo.h"
+#include "platform/platform.h"
 #include "web/reminder.h"
+#include "widgets/windowlook.h"
 
 #include <QApplication>
 #include <QDir>

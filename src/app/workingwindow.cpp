@@ -1,9 +1,9 @@
 #include "workingwindow.h"
 
-#include "app/linklabel.h"
 #include "app/navigation.h"
-#include "app/windowlook.h"
 #include "web/links.h"
+#include "widgets/linklabel.h"
+#include "widgets/windowlook.h"
 
 #include <QAction>
 #include <QCloseEvent>

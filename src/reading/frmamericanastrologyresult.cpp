@@ -2,10 +2,10 @@
 #include "ui_frmAmericanAstrologyResult.h"
 
 #include "app/navigation.h"
-#include "app/windowlook.h"
 #include "report/frmsave.h"
 #include "signs/fillreading.h"
 #include "signs/signtable.h"
+#include "widgets/windowlook.h"
 
 using namespace WindowLook;
 

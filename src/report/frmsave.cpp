@@ -1,15 +1,15 @@
 #include "frmsave.h"
 #include "ui_frmSave.h"
 
-#include "app/appinfo.h"
 #include "app/appstate.h"
-#include "app/platform.h"
-#include "app/windowlook.h"
+#include "platform/appinfo.h"
+#include "platform/platform.h"
 #include "report/printing.h"
 #include "report/report.h"
 #include "report/savedfile.h"
 #include "signs/signtable.h"
 #include "web/links.h"
+#include "widgets/windowlook.h"
 
 #include <QMouseEvent>
 #include <QPrinter>

@@ -1,6 +1,6 @@
 #include "report.h"
 
-#include "app/appinfo.h"
+#include "platform/appinfo.h"
 #include "signs/signtable.h"
 
 #include <QTextCursor>

@@ -1,9 +1,9 @@
 #include "fillreading.h"
 
 #include "app/appstate.h"
-#include "app/svgimage.h"
 #include "signs/determination.h"
 #include "signs/signtable.h"
+#include "widgets/svgimage.h"
 
 #include <QLabel>
 

@@ -1,8 +1,8 @@
 #include "frmabout.h"
 #include "ui_frmAbout.h"
 
-#include "app/windowlook.h"
 #include "web/links.h"
+#include "widgets/windowlook.h"
 
 using namespace WindowLook;
 

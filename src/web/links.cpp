@@ -1,7 +1,7 @@
 #include "links.h"
 
-#include "app/appinfo.h"
-#include "app/platform.h"
+#include "platform/appinfo.h"
+#include "platform/platform.h"
 
 #include <QUrl>
 

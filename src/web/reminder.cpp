@@ -1,6 +1,6 @@
 #include "reminder.h"
 
-#include "app/platform.h"
+#include "platform/platform.h"
 #include "report/scrambler.h"
 #include "web/links.h"
 

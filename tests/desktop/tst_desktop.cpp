@@ -3,7 +3,7 @@
 // platform code rather than the test fake.
 #include "support/windows.h"
 
-#include "app/platform.h"
+#include "platform/platform.h"
 #include "report/frmsave.h"
 #include "web/links.h"
 

@@ -12,9 +12,9 @@
 // Prints each message box text on a line of its own, "started" when start-up
 // went on, and "ended" before leaving.
 
-#include "app/appinfo.h"
-#include "app/platform.h"
 #include "app/startup.h"
+#include "platform/appinfo.h"
+#include "platform/platform.h"
 
 #include <QApplication>
 #include <QPrinter>

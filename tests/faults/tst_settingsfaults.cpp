@@ -6,8 +6,8 @@
 #include "support/files.h"
 #include "support/windows.h"
 
-#include "app/appinfo.h"
 #include "app/startup.h"
+#include "platform/appinfo.h"
 #include "report/scrambler.h"
 #include "web/reminder.h"
 

@@ -1,9 +1,9 @@
 #include "support/fakeplatform.h"
 #include "support/windows.h"
 
-#include "app/svgimage.h"
 #include "signs/fillreading.h"
 #include "signs/signtable.h"
+#include "widgets/svgimage.h"
 
 #include <QTabBar>
 #include <QTest>

@@ -4,11 +4,11 @@
 
 #include "app/appstate.h"
 #include "app/frmmain.h"
-#include "app/linklabel.h"
 #include "app/navigation.h"
-#include "app/windowlook.h"
 #include "reading/frmamericanastrologyresult.h"
 #include "signs/signtable.h"
+#include "widgets/linklabel.h"
+#include "widgets/windowlook.h"
 
 #include <QAbstractButton>
 #include <QAction>

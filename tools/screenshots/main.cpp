@@ -3,19 +3,19 @@
 // Meant for the xcb platform (under Xvfb), so the pictures show the style and
 // fonts a desktop user gets; the suffix tells apart runs at other scales.
 
-#include "app/appinfo.h"
 #include "app/banner.h"
 #include "app/frmmain.h"
 #include "app/navigation.h"
-#include "app/platform.h"
 #include "app/startup.h"
-#include "app/windowlook.h"
+#include "platform/appinfo.h"
+#include "platform/platform.h"
 #include "reading/frmamericanastrologyresult.h"
 #include "report/frmsave.h"
 #include "report/scrambler.h"
 #include "signs/determination.h"
 #include "web/frmabout.h"
 #include "web/reminder.h"
+#include "widgets/windowlook.h"
 
 #include "support/fakeplatform.h"
 
