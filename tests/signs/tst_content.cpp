@@ -95,6 +95,8 @@ void TestContent::descriptions()
     QVERIFY2(text.contains(direction), qPrintable(direction));
     // Its own element and clan, never another's.
     QVERIFY(text.contains(signValue(row, Column::Clans)));
+    QVERIFY(text.contains(QStringLiteral("element is ")
+                          + signValue(row, Column::Elements).toLower()));
 }
 
 static QImage render(const QString &path, int size)
