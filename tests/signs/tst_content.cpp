@@ -258,12 +258,13 @@ void TestContent::windowsIconHoldsItsSizes()
     QVERIFY(data.size() >= 6 + 16 * count);
     QList<int> sizes;
     for (int i = 0; i < count; ++i) {
+        const QByteArray entry = data.mid(6 + 16 * i, 16);
         const auto side = [&](int at) {
-            const int v = quint8(data.at(6 + 16 * i + at));
+            const int v = quint8(entry.at(at));
             return v ? v : 256;
         };
         QCOMPARE(side(0), side(1));
-        QCOMPARE(qFromLittleEndian<quint16>(data.constData() + 6 + 16 * i + 6), quint16(32));
+        QCOMPARE(qFromLittleEndian<quint16>(entry.constData() + 6), quint16(32));
         sizes << side(0);
     }
     std::sort(sizes.begin(), sizes.end());
