@@ -58,9 +58,12 @@ public:
         picture.setDevicePixelRatio(scale);
         return picture;
     }
+    // What a window hands the window manager: title bars, task bars and
+    // switchers pick from these (a few milliseconds to draw them all); larger
+    // ones come from the installed icons.
     QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override
     {
-        return {{16, 16}, {22, 22}, {24, 24}, {32, 32}, {48, 48}, {64, 64}, {128, 128}};
+        return {{16, 16}, {24, 24}, {32, 32}, {48, 48}, {64, 64}};
     }
 };
 
