@@ -15,7 +15,7 @@ frmAbout::frmAbout(QWidget *parent)
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
     WindowLook::setBackground(this, Pink);
-    ui->picIcon->setPicture(QStringLiteral(":/icon/orra.svg"));
+    ui->picIcon->setPicture(QStringLiteral(":/icon/orra-32.svg")); // the drawing made for 32 px
     WindowLook::setFont(ui->Label2, 12, true);
     WindowLook::setColors(ui->Label2, DarkPurple);
     // The title is wider in 12 pt bold than its place: let it run on to the right.

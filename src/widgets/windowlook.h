@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QImage>
 
 #include <initializer_list>
 
@@ -22,6 +23,9 @@ inline const QColor LinkBlue(0, 0, 255); // promotional and report links
 // Registers the fallbacks used where the layouts' fonts are not installed,
 // and sets the program's default font and icon.
 void installFontsAndIcon();
+
+// The program icon as a square picture of the given side in device pixels.
+QImage programIconImage(int pixels);
 
 // Verdana (or its fallback) at a fractional point size.
 void setFont(QWidget *widget, qreal pointSize, bool bold = false, bool underline = false);

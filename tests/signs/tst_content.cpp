@@ -1,5 +1,6 @@
 #include "signs/fillreading.h"
 #include "signs/signtable.h"
+#include "widgets/windowlook.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -8,6 +9,10 @@
 #include <QSet>
 #include <QSvgRenderer>
 #include <QTest>
+#include <QtEndian>
+
+#include <algorithm>
+#include <cmath>
 
 class TestContent : public QObject
 {
@@ -16,7 +21,9 @@ private slots:
     void descriptions_data();
     void descriptions();
     void picturesAreDistinctDrawings();
+    void iconInEverySize_data();
     void iconInEverySize();
+    void windowsIconHoldsItsSizes();
 };
 
 void TestContent::descriptions_data()
@@ -95,6 +102,8 @@ void TestContent::descriptions()
     QVERIFY2(text.contains(direction), qPrintable(direction));
     // Its own element and clan, never another's.
     QVERIFY(text.contains(signValue(row, Column::Clans)));
+    QVERIFY(
+        text.contains(QStringLiteral("element is ") + signValue(row, Column::Elements).toLower()));
 }
 
 static QImage render(const QString &path, int size)
@@ -140,14 +149,126 @@ void TestContent::picturesAreDistinctDrawings()
     QVERIFY(signPicture(-1).isEmpty());
 }
 
+// WCAG contrast of two opaque colours.
+static double contrast(QRgb a, QRgb b)
+{
+    const auto luminance = [](QRgb c) {
+        const auto channel = [](int v) {
+            const double s = v / 255.0;
+            return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(qRed(c)) + 0.7152 * channel(qGreen(c)) + 0.0722 * channel(qBlue(c));
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// Laid on a panel, how well the icon's outline stands out where it stands out
+// least: all round the edge, the best contrast within its outer few pixels
+// (a pixel and its neighbours, as a stepped rim is seen).
+static double weakestEdge(const QImage &icon, const QColor &panel)
+{
+    QImage onPanel(icon.size(), QImage::Format_RGB32);
+    onPanel.fill(panel);
+    QPainter(&onPanel).drawImage(0, 0, icon);
+    const double radius = icon.width() / 2.0;
+    const double depth = std::max(2.0, icon.width() / 12.0);
+    double weakest = 100;
+    for (int step = 0; step < 48; ++step) {
+        const double angle = step * 2 * M_PI / 48;
+        double best = 1;
+        for (double inset = 0.5; inset <= depth; inset += 0.5) {
+            const int x = int(radius + (radius - inset) * std::cos(angle));
+            const int y = int(radius + (radius - inset) * std::sin(angle));
+            for (int dy = -1; dy <= 1; ++dy) {
+                for (int dx = -1; dx <= 1; ++dx) {
+                    if (onPanel.valid(x + dx, y + dy))
+                        best = std::max(best, contrast(onPanel.pixel(x + dx, y + dy), panel.rgb()));
+                }
+            }
+        }
+        weakest = std::min(weakest, best);
+    }
+    return weakest;
+}
+
+void TestContent::iconInEverySize_data()
+{
+    QTest::addColumn<int>("size");
+    QTest::addColumn<QString>("drawing"); // the source drawn for this size, if any
+    QTest::newRow("16") << 16 << ":/icon/orra-16.svg";
+    QTest::newRow("22") << 22 << ""; // the 24 drawing without its margin
+    QTest::newRow("24") << 24 << ":/icon/orra-24.svg";
+    QTest::newRow("32") << 32 << ":/icon/orra-32.svg";
+    QTest::newRow("48") << 48 << ":/icon/orra-48.svg";
+    QTest::newRow("64") << 64 << "";
+    QTest::newRow("128") << 128 << "";
+    QTest::newRow("256") << 256 << "";
+}
+
 void TestContent::iconInEverySize()
 {
-    QVERIFY(!render(QStringLiteral(":/icon/orra.svg"), 32).isNull());
-    for (int size : {16, 32, 48, 64, 128, 256}) {
-        const QImage png(QStringLiteral(":/icon/orra-%1.png").arg(size));
-        QCOMPARE(png.size(), QSize(size, size));
-        QVERIFY(png.hasAlphaChannel());
+    QFETCH(int, size);
+    QFETCH(QString, drawing);
+
+    // The window icon shows the drawing made for the size, not a larger one scaled down.
+    const QImage shown = WindowLook::programIconImage(size);
+    QImage expected;
+    if (!drawing.isEmpty()) {
+        QCOMPARE(QSvgRenderer(drawing).defaultSize(), QSize(size, size));
+        expected = render(drawing, size);
+    } else if (size == 22) {
+        expected = render(QStringLiteral(":/icon/orra-24.svg"), 24).copy(1, 1, 22, 22);
+    } else {
+        expected = render(QStringLiteral(":/icon/orra.svg"), size);
     }
+    QCOMPARE(shown, expected);
+
+    // The desktop's copy, rendered in the build.
+    const QImage installed(
+        QStringLiteral(ORRA_ICON_DIR "/%1x%1/apps/orra-native-american-astrology.png").arg(size));
+    QCOMPARE(installed.size(), QSize(size, size));
+    QVERIFY(installed.hasAlphaChannel());
+
+    // An outline that shows on light panels and on dark ones.
+    for (const QImage &icon :
+         {shown, installed.convertToFormat(QImage::Format_ARGB32_Premultiplied)}) {
+        for (const QColor &panel : {QColor(255, 255, 255), QColor(240, 240, 240),
+                                    QColor(36, 36, 36), QColor(48, 48, 48)}) {
+            const double edge = weakestEdge(icon, panel);
+            QVERIFY2(edge >= 3.0,
+                     qPrintable(QStringLiteral("%1 on %2: %3:1")
+                                    .arg(size)
+                                    .arg(panel.name())
+                                    .arg(edge, 0, 'f', 1)));
+        }
+    }
+}
+
+void TestContent::windowsIconHoldsItsSizes()
+{
+    QFile ico(QStringLiteral(ORRA_ICO_FILE));
+    QVERIFY(ico.open(QIODevice::ReadOnly));
+    const QByteArray data = ico.readAll();
+    // ICONDIR: reserved 0, type 1, count; then 16-byte entries led by width and
+    // height (0 means 256), with the bits per pixel at 6: all 32, for alpha.
+    QVERIFY(data.size() >= 6);
+    QCOMPARE(qFromLittleEndian<quint16>(data.constData() + 2), quint16(1));
+    const int count = qFromLittleEndian<quint16>(data.constData() + 4);
+    QVERIFY(data.size() >= 6 + 16 * count);
+    QList<int> sizes;
+    for (int i = 0; i < count; ++i) {
+        const QByteArray entry = data.mid(6 + 16 * i, 16);
+        const auto side = [&](int at) {
+            const int v = quint8(entry.at(at));
+            return v ? v : 256;
+        };
+        QCOMPARE(side(0), side(1));
+        QCOMPARE(qFromLittleEndian<quint16>(entry.constData() + 6), quint16(32));
+        sizes << side(0);
+    }
+    std::sort(sizes.begin(), sizes.end());
+    QCOMPARE(sizes, QList<int>({16, 24, 32, 48, 256}));
 }
 
 QTEST_MAIN(TestContent)
