@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds the Debian package, installs it on this system, checks what it put
-# in place, starts the installed program on a private X server (Xvfb), takes a
-# screenshot, ends the program and removes the package again.
+# Builds the Debian package, checks it with lintian (an error or a warning
+# fails), installs it on this system, checks what it put in place, starts the
+# installed program on a private X server (Xvfb), takes a screenshot, opens a
+# saved reading as the desktop would, and removes the package again.
 # Needs root (or sudo): it really installs and removes the package.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -15,7 +16,8 @@ shot=${SCREENSHOT:-$PWD/$build/installed-main-window.png}
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 
-tools=(dpkg-dev desktop-file-utils appstream xvfb xauth imagemagick file)
+tools=(dpkg-dev desktop-file-utils appstream xvfb xauth imagemagick file lintian man-db
+       xdg-utils shared-mime-info libglib2.0-bin x11-utils)
 source scripts/lib/packages.sh
 ensure_packages "${tools[@]}"
 
@@ -42,6 +44,11 @@ for needed in libqt6widgets6 libqt6svg6 qt6-qpa-plugins fonts-dejavu-core; do
     grep -q "\b$needed\b" <<<"$depends" || fail "Depends lacks $needed: $depends"
 done
 [ "$(dpkg-deb --field "$deb" Section)" = misc ] || fail "section is not misc"
+
+echo "== lintian"
+# Informational tags are listed too; they do not fail the check.
+lintian --display-info --fail-on error,warning "$deb" || fail "lintian reports errors or warnings"
+echo "lintian: no errors, no warnings."
 
 scratch=$(mktemp -d)
 installed=0
@@ -73,7 +80,13 @@ desktop=/usr/share/applications/$package.desktop
 metainfo=/usr/share/metainfo/$appstream_id.metainfo.xml
 desktop-file-validate "$desktop" || fail "desktop entry does not validate"
 appstreamcli validate --no-net "$metainfo" || fail "metainfo does not validate"
-grep -q "^Exec=$(basename "$program")\$" "$desktop" || fail "desktop entry does not start $(basename "$program")"
+grep -q "^Exec=$(basename "$program") %f\$" "$desktop" || fail "desktop entry does not start $(basename "$program") on a file"
+doc=/usr/share/doc/$package
+grep -q "^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/" "$doc/copyright" \
+    || fail "$doc/copyright is not in the machine-readable format"
+zcat "$doc/changelog.gz" | head -n 1 | grep -q "^$package (" || fail "$doc/changelog.gz missing or not a changelog"
+man -w "$(basename "$program")" | grep -q "/usr/share/man/man1/$(basename "$program").1.gz" \
+    || fail "no manual page for $(basename "$program")"
 icons=/usr/share/icons/hicolor
 [ -s "$icons/scalable/apps/$package.svg" ] || fail "scalable icon missing"
 file -b "$icons/scalable/apps/$package.svg" | grep -qi svg || fail "scalable icon is not SVG"
@@ -102,9 +115,13 @@ colours=$(convert "$shot" -format %k info:)
 [ "$colours" -gt 16 ] || fail "the screenshot is blank ($colours colours)"
 echo "Screenshot of the installed program: $shot ($colours colours)"
 
+echo "== Opening a saved reading from the desktop"
+xvfb-run -a -s "-screen 0 1024x768x24" env SCREENSHOT="$(dirname "$shot")/installed-reading-window.png" \
+    tests/desktop/open-from-desktop.sh /usr || fail "a saved reading does not open from the desktop"
+
 echo "== Removing the package"
 DEBIAN_FRONTEND=noninteractive $sudo apt-get remove -y -qq "$package" >/dev/null
 installed=0
 [ ! -e "$program" ] || fail "$program is still there after removal"
 [ ! -e "$desktop" ] || fail "$desktop is still there after removal"
-echo "PASS: the package builds, installs, starts and removes cleanly."
+echo "PASS: the package is lintian-clean, installs, starts, opens a saved reading and removes cleanly."

@@ -135,8 +135,13 @@ void frmMain::cmdOpen_Click()
     const QString path
         = platform().openFileName(this, QStringLiteral("Select the source file"),
                                   QStringLiteral("Native American Astrology (*.naa)"));
+    OpenSavedReading(path);
+}
+
+void frmMain::OpenSavedReading(const QString &path)
+{
     if (path.isEmpty())
-        return; // cancelled
+        return; // a cancelled dialog
     const std::optional<SavedReading> saved = readSavedReadingFile(path);
     if (!saved) {
         platform().message(this, QMessageBox::Critical, QStringLiteral("Please Check The File."));

@@ -19,6 +19,9 @@ public:
     void cmdCalculate_Click();
     void mnuMayan_Click();
     void cmdOpen_Click();
+    // What the open command does with the file it was given: the reading, or
+    // "Please Check The File." for a file that is not a saved reading.
+    void OpenSavedReading(const QString &path);
 
     // True when the reading may go ahead; otherwise the user has been told why.
     bool ValidateBirthDate();

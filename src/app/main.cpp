@@ -1,3 +1,4 @@
+#include "app/commandline.h"
 #include "app/frmmain.h"
 #include "app/startup.h"
 
@@ -36,6 +37,14 @@ protected:
 
 int main(int argc, char *argv[])
 {
+    // --help, --version and mistakes are answered before a display is opened.
+    const CommandLine command = parseCommandLine(commandLineArguments(argc, argv));
+    if (command.outcome != CommandLine::Run) {
+        std::fputs(qPrintable(command.text),
+                   command.outcome == CommandLine::Mistake ? stderr : stdout);
+        return command.exitStatus();
+    }
+
     QApplication app(argc, argv);
     if (qEnvironmentVariableIsSet("ORRA_BENCH_EXIT_ON_PAINT"))
         app.installEventFilter(new FirstPaintExit(&app));
@@ -44,5 +53,6 @@ int main(int argc, char *argv[])
     SingleInstance instance;
     if (!startProgram(instance))
         return 0;
+    openGivenReading(command.file);
     return QApplication::exec();
 }

@@ -20,6 +20,7 @@ public:
         QString text;
         QMessageBox::StandardButtons buttons;
         QMessageBox::StandardButton defaultButton;
+        QWidget *parent; // the window the box is over
     };
 
     FakePlatform()
@@ -27,11 +28,11 @@ public:
     { }
     ~FakePlatform() override { setPlatform(m_previous); }
 
-    QMessageBox::StandardButton message(QWidget *, QMessageBox::Icon icon, const QString &text,
-                                        QMessageBox::StandardButtons buttons,
+    QMessageBox::StandardButton message(QWidget *parent, QMessageBox::Icon icon,
+                                        const QString &text, QMessageBox::StandardButtons buttons,
                                         QMessageBox::StandardButton defaultButton) override
     {
-        messages.append({icon, text, buttons, defaultButton});
+        messages.append({icon, text, buttons, defaultButton, parent});
         if (onMessage)
             onMessage();
         return answer;
