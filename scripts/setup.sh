@@ -4,6 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(cmake g++ make qt6-base-dev qt6-svg-dev libqt6svg6 qt6-qpa-plugins libgl-dev
+          qt6-tools-dev qt6-tools-private-dev
           fonts-dejavu-core xvfb xauth imagemagick poppler-utils)
 source scripts/lib/packages.sh
 ensure_packages "${packages[@]}"
