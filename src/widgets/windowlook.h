@@ -6,6 +6,7 @@
 
 class QLabel;
 class QMenu;
+class QPalette;
 class QWidget;
 
 // Small helpers for the fixed, hand-placed look that every window shares.
@@ -22,6 +23,20 @@ inline const QColor LinkBlue(0, 0, 255); // promotional and report links
 // Registers the fallbacks used where the layouts' fonts are not installed,
 // and sets the program's default font and icon.
 void installFontsAndIcon();
+
+// The look every window keeps whatever the desktop's colours and fonts: a
+// light palette with every role set, so no role of a dark desktop palette
+// reaches the window, and the layouts' fonts made exact (see layoutFonts).
+// Call once setupUi has run, before the window's own colours.
+void fixLook(QWidget *window);
+
+// The palette fixLook gives: dark text on light ground in every role.
+QPalette fixedPalette();
+
+// Gives the fonts the layout files set the face actually drawn (Verdana or
+// its substitute) and the fractional sizes the layouts are drawn in: a layout
+// file holds whole points only, so its 8 and 10 stand for 8.25 and 9.75.
+void layoutFonts(QWidget *window);
 
 // Verdana (or its fallback) at a fractional point size.
 void setFont(QWidget *widget, qreal pointSize, bool bold = false, bool underline = false);
