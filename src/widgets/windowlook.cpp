@@ -164,15 +164,6 @@ void layoutFonts(QWidget *window)
     }
 }
 
-void setFont(QWidget *widget, qreal pointSize, bool bold, bool underline)
-{
-    QFont font(layoutFamily);
-    font.setPointSizeF(pointSize);
-    font.setBold(bold);
-    font.setUnderline(underline);
-    widget->setFont(font);
-}
-
 void setColors(QWidget *widget, const QColor &text, const QColor &background)
 {
     QPalette palette = widget->palette();

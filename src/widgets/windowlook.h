@@ -38,8 +38,6 @@ QPalette fixedPalette();
 // file holds whole points only, so its 8 and 10 stand for 8.25 and 9.75.
 void layoutFonts(QWidget *window);
 
-// Verdana (or its fallback) at a fractional point size.
-void setFont(QWidget *widget, qreal pointSize, bool bold = false, bool underline = false);
 void setColors(QWidget *widget, const QColor &text, const QColor &background = QColor());
 void setBackground(QWidget *widget, const QColor &background);
 
@@ -47,8 +45,8 @@ void setBackground(QWidget *widget, const QColor &background);
 // a non-resizable frame without minimise or maximise buttons.
 void fixClientArea(QWidget *window, QWidget *clientArea);
 
-// The two promotional links that share one place: bold underlined blue on the
-// strip's colour, with the given one in front.
+// The two promotional links that share one place (bold underlined in the
+// layouts): blue on the strip's colour, with the given one in front.
 void stylePromotions(QLabel *cobrand, QLabel *fullbrand, const QColor &background, QLabel *front);
 
 // Brings a widget in front of the siblings that share its place, and hides
