@@ -9,18 +9,20 @@
 #include "signs/determination.h"
 #include "widgets/windowlook.h"
 
+#include <QApplication>
+
 namespace {
-// Holds back the font-change notice from a combo box while its first font is
-// set. A combo box answers that notice by building its drop-down list there
-// and then (0.7 M instructions each); built when first opened instead, the
-// list takes the box's font all the same. Nothing has been measured or drawn
-// yet that the notice would have to renew.
-class QuietFontChange : public QObject
+// Holds back the combo boxes' font-change notices while the layout and then
+// the exact sizes give them their fonts. A combo box answers that notice by
+// building its drop-down list there and then (0.7 M instructions each, twice);
+// built when first opened instead, the list takes the box's font all the same.
+// Nothing has been measured or drawn yet that the notice would have to renew.
+class QuietComboFontChange : public QObject
 {
 public:
-    bool eventFilter(QObject *, QEvent *event) override
+    bool eventFilter(QObject *watched, QEvent *event) override
     {
-        return event->type() == QEvent::FontChange;
+        return event->type() == QEvent::FontChange && qobject_cast<QComboBox *>(watched);
     }
 };
 } // namespace
@@ -31,31 +33,19 @@ frmMain::frmMain(QWidget *parent)
     : WorkingWindow(parent)
     , ui(std::make_unique<Ui::frmMain>())
 {
+    QuietComboFontChange quiet;
+    qApp->installEventFilter(&quiet);
     ui->setupUi(this);
-
+    // Fonts come from the layout; colours and the exact sizes from here.
+    WindowLook::fixLook(this);
+    qApp->removeEventFilter(&quiet);
     WindowLook::setBackground(ui->centralWidget, Pink);
-    WindowLook::setFont(ui->Label14, 8.25, true, true);
     WindowLook::setColors(ui->Label14, DarkPurple);
-    WindowLook::setFont(ui->cmdOpen, 9, true);
-    // The frame's bold caption font must not reach its controls. They get their
-    // own fonts first: set afterwards, the frame's font would reach each of them
-    // once more, only to be replaced (0.6 M instructions of relayout).
-    WindowLook::setFont(ui->txtName, 8.25);
-    WindowLook::setFont(ui->cmdCalculate, 8.25);
-    QuietFontChange quiet;
-    for (QComboBox *box : {ui->cboMonth, ui->cboDate, ui->cboYear}) {
-        box->installEventFilter(&quiet);
-        WindowLook::setFont(box, 8.25);
-        box->removeEventFilter(&quiet);
-    }
     for (QLabel *label : {ui->Label1_0, ui->Label1_1}) {
-        WindowLook::setFont(label, 8.25, true);
         WindowLook::setColors(label, Qt::black);
-    }
-    WindowLook::setFont(ui->Frame1, 9.75, true);
-    WindowLook::setBackground(ui->Frame1, Pink);
-    for (QLabel *label : {ui->Label1_0, ui->Label1_1})
         label->adjustSize();
+    }
+    WindowLook::setBackground(ui->Frame1, Pink);
     WindowLook::setBackground(ui->fraFullBrand, Pink);
     WindowLook::stylePromotions(ui->lblCobrand, ui->lblFullBrand, Pink, ui->lblFullBrand);
 

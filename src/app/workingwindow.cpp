@@ -8,6 +8,8 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QLayout>
+#include <QMenuBar>
+#include <QShortcut>
 
 WorkingWindow::WorkingWindow(QWidget *parent)
     : QMainWindow(parent)
@@ -36,6 +38,17 @@ void WorkingWindow::setUpCommon(QWidget *clientArea)
     onLink("Label14", &WorkingWindow::Label14_Click);
     onLink("lblCobrand", &WorkingWindow::lblCobrand_Click);
     onLink("lblFullBrand", &WorkingWindow::lblFullBrand_Click);
+
+    // F10 opens the menu bar's first menu, as on the desktops around us.
+    auto *f10 = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(f10, &QShortcut::activated, this, [this] {
+        for (QAction *item : menuBar()->actions()) {
+            if (item->isVisible() && item->isEnabled()) {
+                menuBar()->setActiveAction(item);
+                break;
+            }
+        }
+    });
 
     WindowLook::fixClientArea(this, clientArea);
 }

@@ -7,6 +7,8 @@
 #include "signs/signtable.h"
 #include "widgets/windowlook.h"
 
+#include <QShortcut>
+
 using namespace WindowLook;
 
 frmAmericanAstrologyResult::frmAmericanAstrologyResult(QWidget *parent)
@@ -15,8 +17,8 @@ frmAmericanAstrologyResult::frmAmericanAstrologyResult(QWidget *parent)
 {
     ui->setupUi(this);
 
+    WindowLook::fixLook(this);
     WindowLook::setBackground(ui->centralWidget, DeepPink);
-    WindowLook::setFont(ui->Label14, 8.25, true, true);
     WindowLook::setColors(ui->Label14, DarkPurple);
     ui->TS->addTab(QStringLiteral("Native American Astrology Details"));
     ui->TS->addTab(QStringLiteral("Other Information"));
@@ -30,11 +32,10 @@ frmAmericanAstrologyResult::frmAmericanAstrologyResult(QWidget *parent)
     ui->imgSign->setContentsMargins(3, 3, 3, 3);
     ui->lblNativeAmericanSignDesc->setContentsMargins(0, 3, 4, 0);
 
-    // Headings are bold and as wide as their text; values in the window's font.
+    // Headings (bold in the layout) are as wide as their text.
     for (QWidget *panel : {ui->picDetails, ui->picOthers}) {
         for (QLabel *label : panel->findChildren<QLabel *>()) {
             if (label->objectName().startsWith(QLatin1String("Label1_"))) {
-                WindowLook::setFont(label, 8.25, true);
                 WindowLook::setColors(label, Qt::black);
                 label->adjustSize();
             }
@@ -55,6 +56,24 @@ frmAmericanAstrologyResult::frmAmericanAstrologyResult(QWidget *parent)
             }
         }
     }
+    // Ctrl+Tab and Ctrl+PgDn to the next tab, with Shift or PgUp back, as in
+    // any tabbed window; two tabs, so each goes round.
+    const auto switchTab = [this](int step) {
+        const int count = ui->TS->count();
+        if (count > 0)
+            ui->TS->setCurrentIndex((ui->TS->currentIndex() + step + count) % count);
+    };
+    for (const QKeySequence &key :
+         {QKeySequence(Qt::CTRL | Qt::Key_Tab), QKeySequence(Qt::CTRL | Qt::Key_PageDown)}) {
+        connect(new QShortcut(key, this), &QShortcut::activated, this,
+                [switchTab] { switchTab(1); });
+    }
+    for (const QKeySequence &key : {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab),
+                                    QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
+                                    QKeySequence(Qt::CTRL | Qt::Key_PageUp)}) {
+        connect(new QShortcut(key, this), &QShortcut::activated, this,
+                [switchTab] { switchTab(-1); });
+    }
     setTabOrder(ui->TS, ui->cmdBack);
     setTabOrder(ui->cmdBack, ui->cmdSave);
 
@@ -69,6 +88,8 @@ frmAmericanAstrologyResult::frmAmericanAstrologyResult(QWidget *parent)
 
     Form_Load();
     WindowLook::centreOnScreen(this);
+    // The tabs first: the arrow keys then turn the pages at once.
+    ui->TS->setFocus();
 }
 
 frmAmericanAstrologyResult::~frmAmericanAstrologyResult() = default;

@@ -11,6 +11,7 @@
 #include "web/links.h"
 #include "widgets/windowlook.h"
 
+#include <QFocusFrame>
 #include <QMouseEvent>
 #include <QPrinter>
 #include <QScrollBar>
@@ -25,20 +26,23 @@ frmSave::frmSave(QWidget *readingWindow)
     ui->setupUi(this);
     setModal(true);
 
+    WindowLook::fixLook(this);
     WindowLook::setBackground(this, Pink);
-    for (QLabel *link : {static_cast<QLabel *>(ui->Label14), static_cast<QLabel *>(ui->Label1)}) {
-        WindowLook::setFont(link, 8.25, false, true);
+    for (QLabel *link : {static_cast<QLabel *>(ui->Label14), static_cast<QLabel *>(ui->Label1)})
         WindowLook::setColors(link, LinkBlue);
-    }
-    WindowLook::setFont(ui->RTB, ReportFontPointSize);
-    QFont sansSerif(QStringLiteral("MS Sans Serif"));
-    sansSerif.setPointSizeF(8.25);
-    ui->cmdSave->setFont(sansSerif);
     WindowLook::setBackground(ui->fraFullBrand, Pink);
     WindowLook::stylePromotions(ui->lblCobrand, ui->lblFullBrand, Pink, ui->lblFullBrand);
     // Neither button is pressed by Enter while reading the report.
     ui->cmdSave->setAutoDefault(false);
     ui->cmdPrint->setAutoDefault(false);
+
+    // The reader starts in the report: arrows and PgDn scroll it at once, and
+    // a ring around it shows where the keys go.
+    ui->RTB->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    ui->RTB->setFocusPolicy(Qt::StrongFocus);
+    (new QFocusFrame(this))->setWidget(ui->RTB);
+    ui->RTB->installEventFilter(this);
+    ui->RTB->setFocus();
 
     connect(ui->cmdSave, &QPushButton::clicked, this, &frmSave::cmdSave_Click);
     connect(ui->cmdPrint, &QPushButton::clicked, this, &frmSave::cmdPrint_Click);
@@ -88,6 +92,11 @@ bool frmSave::eventFilter(QObject *watched, QEvent *event)
 {
     // RTB_Click, RTB_MouseDown, RTB_MouseMove, RTB_MouseUp: the report's text is
     // not to be copied out, so whatever this program put on the clipboard goes.
+    if (watched == ui->RTB
+        && (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)) {
+        if (auto *ring = findChild<QFocusFrame *>())
+            ring->setVisible(event->type() == QEvent::FocusIn);
+    }
     if (watched == ui->RTB->viewport()) {
         switch (event->type()) {
         case QEvent::MouseButtonPress:

@@ -14,18 +14,15 @@ frmAbout::frmAbout(QWidget *parent)
     setModal(true);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
+    WindowLook::fixLook(this);
     WindowLook::setBackground(this, Pink);
     ui->picIcon->setPicture(QStringLiteral(":/icon/orra-32.svg")); // the drawing made for 32 px
-    WindowLook::setFont(ui->Label2, 12, true);
     WindowLook::setColors(ui->Label2, DarkPurple);
     // The title is wider in 12 pt bold than its place: let it run on to the right.
     ui->Label2->resize(ui->Label2->size().expandedTo(ui->Label2->sizeHint()));
-    WindowLook::setFont(ui->Label3, 8.25, true);
     for (QLabel *link :
-         {static_cast<QLabel *>(ui->lblHomePage), static_cast<QLabel *>(ui->lblCobrand)}) {
-        WindowLook::setFont(link, 8.25, false, true);
+         {static_cast<QLabel *>(ui->lblHomePage), static_cast<QLabel *>(ui->lblCobrand)})
         WindowLook::setColors(link, LinkPurple);
-    }
     ui->cmdOK->setDefault(true);
     ui->cmdOK->setFocus();
 

@@ -10,6 +10,7 @@
 #include <QLayout>
 #include <QMenu>
 #include <QPainter>
+#include <QPalette>
 #include <QPixmap>
 #include <QScreen>
 #include <QStyle>
@@ -148,13 +149,58 @@ QImage programIconImage(int pixels)
     return image;
 }
 
-void setFont(QWidget *widget, qreal pointSize, bool bold, bool underline)
+QPalette fixedPalette()
 {
-    QFont font(layoutFamily);
-    font.setPointSizeF(pointSize);
-    font.setBold(bold);
-    font.setUnderline(underline);
-    widget->setFont(font);
+    // Built from fixed colours, not from the style or the desktop.
+    QPalette palette(QColor(239, 239, 239), QColor(239, 239, 239));
+    palette.setColor(QPalette::Highlight, QColor(48, 140, 198));
+    palette.setColor(QPalette::HighlightedText, Qt::white);
+    palette.setColor(QPalette::Link, LinkBlue);
+    palette.setColor(QPalette::LinkVisited, LinkPurple);
+    palette.setColor(QPalette::ToolTipBase, QColor(255, 255, 220));
+    palette.setColor(QPalette::ToolTipText, Qt::black);
+    palette.setColor(QPalette::PlaceholderText, QColor(96, 96, 96));
+    for (QPalette::ColorRole role :
+         {QPalette::WindowText, QPalette::Text, QPalette::ButtonText, QPalette::ToolTipText}) {
+        palette.setColor(QPalette::Disabled, role, QColor(120, 120, 120));
+    }
+    // Mark every role as set, so none is filled in from the desktop's palette.
+    for (int group = 0; group < QPalette::NColorGroups; ++group) {
+        for (int role = 0; role < QPalette::NColorRoles; ++role) {
+            const auto g = QPalette::ColorGroup(group);
+            const auto r = QPalette::ColorRole(role);
+            if (r != QPalette::NoRole)
+                palette.setBrush(g, r, palette.brush(g, r));
+        }
+    }
+    return palette;
+}
+
+void fixLook(QWidget *window)
+{
+    window->setPalette(fixedPalette());
+    layoutFonts(window);
+}
+
+void layoutFonts(QWidget *window)
+{
+    QList<QWidget *> widgets = window->findChildren<QWidget *>();
+    widgets.prepend(window);
+    for (QWidget *widget : widgets) {
+        if (!widget->testAttribute(Qt::WA_SetFont))
+            continue; // takes its container's font
+        QFont font = widget->font();
+        if (font.family().compare(QLatin1String("Verdana"), Qt::CaseInsensitive) == 0)
+            font.setFamilies({layoutFamily});
+        const qreal size = font.pointSizeF();
+        if (size == 8)
+            font.setPointSizeF(8.25);
+        else if (size == 10)
+            font.setPointSizeF(9.75);
+        // Every attribute set, so nothing of the desktop's font shows through.
+        font.setResolveMask(QFont::AllPropertiesResolved);
+        widget->setFont(font);
+    }
 }
 
 void setColors(QWidget *widget, const QColor &text, const QColor &background)
@@ -193,7 +239,6 @@ void fixClientArea(QWidget *window, QWidget *clientArea)
 void stylePromotions(QLabel *cobrand, QLabel *fullbrand, const QColor &background, QLabel *front)
 {
     for (QLabel *label : {cobrand, fullbrand}) {
-        setFont(label, 8.25, true, true);
         setColors(label, LinkBlue, background);
         // The strips start at or just left of their window's edge; keep the text inside.
         label->setContentsMargins(4, 0, 4, 0);

@@ -7,6 +7,7 @@
 
 class QLabel;
 class QMenu;
+class QPalette;
 class QWidget;
 
 // Small helpers for the fixed, hand-placed look that every window shares.
@@ -27,8 +28,20 @@ void installFontsAndIcon();
 // The program icon as a square picture of the given side in device pixels.
 QImage programIconImage(int pixels);
 
-// Verdana (or its fallback) at a fractional point size.
-void setFont(QWidget *widget, qreal pointSize, bool bold = false, bool underline = false);
+// The look every window keeps whatever the desktop's colours and fonts: a
+// light palette with every role set, so no role of a dark desktop palette
+// reaches the window, and the layouts' fonts made exact (see layoutFonts).
+// Call once setupUi has run, before the window's own colours.
+void fixLook(QWidget *window);
+
+// The palette fixLook gives: dark text on light ground in every role.
+QPalette fixedPalette();
+
+// Gives the fonts the layout files set the face actually drawn (Verdana or
+// its substitute) and the fractional sizes the layouts are drawn in: a layout
+// file holds whole points only, so its 8 and 10 stand for 8.25 and 9.75.
+void layoutFonts(QWidget *window);
+
 void setColors(QWidget *widget, const QColor &text, const QColor &background = QColor());
 void setBackground(QWidget *widget, const QColor &background);
 
@@ -36,8 +49,8 @@ void setBackground(QWidget *widget, const QColor &background);
 // a non-resizable frame without minimise or maximise buttons.
 void fixClientArea(QWidget *window, QWidget *clientArea);
 
-// The two promotional links that share one place: bold underlined blue on the
-// strip's colour, with the given one in front.
+// The two promotional links that share one place (bold underlined in the
+// layouts): blue on the strip's colour, with the given one in front.
 void stylePromotions(QLabel *cobrand, QLabel *fullbrand, const QColor &background, QLabel *front);
 
 // Brings a widget in front of the siblings that share its place, and hides

@@ -6,8 +6,13 @@
 #include "web/frmabout.h"
 
 #include <QAccessible>
+#include <QFocusFrame>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTest>
+#include <QTextEdit>
 
 using namespace TestWindows;
 
@@ -24,6 +29,12 @@ private slots:
     void readingWindowKeys();
     void readingHeadingsNameTheirValues();
     void reportKeys();
+    void readingTabKeys_data();
+    void readingTabKeys();
+    void f10OpensTheMenuBar_data();
+    void f10OpensTheMenuBar();
+    void hiddenItemTakesNoKey_data();
+    void hiddenItemTakesNoKey();
 };
 
 static QString accessibleName(QWidget *w)
@@ -98,12 +109,12 @@ void TestKeyboard::readingWindowKeys()
     frmAmericanAstrologyResult *reading = readingFor(QStringLiteral("May"), 5);
     reading->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(reading));
+    // The tabs have the focus from the start, so the arrows turn the pages.
+    QCOMPARE(QApplication::focusWidget(), child<QWidget>(reading, "TS"));
     // The picture has a name a screen reader can say.
     QCOMPARE(accessibleName(child<QWidget>(reading, "imgSign")),
              QStringLiteral("Picture of the Beaver"));
-    // Ctrl+Tab style switching is the tab bar's own; arrows on the focused bar switch pages.
     auto *tabs = child<QTabBar>(reading, "TS");
-    tabs->setFocus();
     QTest::keyClick(tabs, Qt::Key_Right);
     QVERIFY(child<QWidget>(reading, "picOthers")->isVisible());
 
@@ -146,6 +157,14 @@ void TestKeyboard::reportKeys()
     report.show();
     QApplication::setActiveWindow(&report);
     QVERIFY(QTest::qWaitForWindowActive(&report));
+    // The report text has the focus, with its ring shown, and PgDn scrolls it.
+    auto *text = child<QTextEdit>(&report, "RTB");
+    QCOMPARE(QApplication::focusWidget(), text);
+    auto *ring = report.findChild<QFocusFrame *>();
+    QVERIFY(ring && ring->isVisible());
+    QCOMPARE(text->verticalScrollBar()->value(), 0);
+    QTest::keyClick(text, Qt::Key_PageDown);
+    QVERIFY(text->verticalScrollBar()->value() > 0);
     QTest::keyClick(&report, Qt::Key_P, Qt::AltModifier);
     QTRY_COMPARE(fake.printerRequests, 1);
     QTest::keyClick(&report, Qt::Key_S, Qt::AltModifier);
@@ -154,6 +173,99 @@ void TestKeyboard::reportKeys()
     QTest::keyClick(&report, Qt::Key_Return);
     QCOMPARE(fake.dialogs.size(), 1);
     QCOMPARE(fake.printerRequests, 1);
+}
+
+void TestKeyboard::readingTabKeys_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::addRow("Ctrl+Tab") << int(Qt::Key_Tab) << Qt::KeyboardModifiers(Qt::ControlModifier);
+    QTest::addRow("Ctrl+PgDn") << int(Qt::Key_PageDown)
+                               << Qt::KeyboardModifiers(Qt::ControlModifier);
+    QTest::addRow("Ctrl+Shift+Tab")
+        << int(Qt::Key_Backtab) << Qt::KeyboardModifiers(Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::addRow("Ctrl+PgUp") << int(Qt::Key_PageUp) << Qt::KeyboardModifiers(Qt::ControlModifier);
+}
+
+void TestKeyboard::readingTabKeys()
+{
+    QFETCH(int, key);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    FakePlatform fake;
+    frmAmericanAstrologyResult *reading = readingFor(QStringLiteral("May"), 5);
+    reading->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(reading));
+    // Wherever the focus is, both ways round: there are two tabs.
+    child<QWidget>(reading, "cmdSave")->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), modifiers);
+    QCOMPARE(child<QTabBar>(reading, "TS")->currentIndex(), 1);
+    QVERIFY(child<QWidget>(reading, "picOthers")->isVisible());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key(key), modifiers);
+    QCOMPARE(child<QTabBar>(reading, "TS")->currentIndex(), 0);
+    QVERIFY(child<QWidget>(reading, "picDetails")->isVisible());
+}
+
+void TestKeyboard::f10OpensTheMenuBar_data()
+{
+    QTest::addColumn<bool>("reading");
+    QTest::addRow("main window") << false;
+    QTest::addRow("reading window") << true;
+}
+
+void TestKeyboard::f10OpensTheMenuBar()
+{
+    QFETCH(bool, reading);
+    FakePlatform fake;
+    QMainWindow *window = reading ? static_cast<QMainWindow *>(readingFor(QStringLiteral("May"), 5))
+                                  : Navigation::showMain();
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F10);
+    QTRY_COMPARE(QApplication::activePopupWidget(), child<QMenu>(window, "mnuFile"));
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+}
+
+void TestKeyboard::hiddenItemTakesNoKey_data()
+{
+    QTest::addColumn<bool>("reading");
+    QTest::addRow("main window") << false;
+    QTest::addRow("reading window") << true;
+}
+
+// "Make Money &Online" sits hidden in the menu bar after "&Donate": its Alt+O
+// must neither run it nor take Alt+O from "&Open Previously Saved Reading".
+void TestKeyboard::hiddenItemTakesNoKey()
+{
+    QFETCH(bool, reading);
+    FakePlatform fake;
+    QMainWindow *window = reading ? static_cast<QMainWindow *>(readingFor(QStringLiteral("May"), 5))
+                                  : Navigation::showMain();
+    auto *hidden = child<QAction>(window, "mnuMakeMoney");
+    const QList<QAction *> items = window->menuBar()->actions();
+    QCOMPARE(items.indexOf(hidden), items.indexOf(child<QAction>(window, "mnuDonate")) + 1);
+    QVERIFY(!hidden->isVisible());
+    int triggered = 0;
+    connect(hidden, &QAction::triggered, this, [&triggered] { ++triggered; });
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    // Again after the bar has laid out its items afresh, which grabs their keys again.
+    int opened = 0;
+    for (int round = 0; round < 2; ++round) {
+        for (int press = 0; press < 3; ++press) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_O, Qt::AltModifier);
+            if (reading) {
+                QTest::qWait(150); // the time a button's click would take
+            } else {
+                ++opened;
+                QTRY_COMPARE(fake.dialogs.size(), opened);
+            }
+        }
+        window->menuBar()->addAction(QStringLiteral("&Zebra"))->deleteLater();
+        settle();
+    }
+    QCOMPARE(fake.dialogs.size(), opened);
+    QCOMPARE(triggered, 0);
+    QVERIFY(fake.urls.isEmpty());
 }
 
 QTEST_MAIN(TestKeyboard)

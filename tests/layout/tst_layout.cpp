@@ -7,8 +7,16 @@
 #include "signs/determination.h"
 #include "web/frmabout.h"
 
+#include <QAbstractButton>
+#include <QComboBox>
 #include <QFontMetrics>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QScopeGuard>
+#include <QTabBar>
 #include <QTest>
+#include <QTextEdit>
 
 #include <cmath>
 
@@ -126,6 +134,8 @@ private slots:
     void clientAreas();
     void controls();
     void textsFit();
+    void desktopThemes_data();
+    void desktopThemes();
 };
 
 struct Windows
@@ -207,6 +217,25 @@ void TestLayout::controls()
     }
 }
 
+// The first label whose text does not fit, by name, or an empty text.
+static QString clippedLabel(QWidget *window)
+{
+    for (QLabel *label : window->findChildren<QLabel *>()) {
+        const QRect room = label->contentsRect();
+        const QString what = window->objectName() + QLatin1Char(' ') + label->objectName();
+        if (label->wordWrap()) {
+            if (label->heightForWidth(label->width()) > label->height())
+                return what;
+        } else if (!label->text().isEmpty()) {
+            const QFontMetrics metrics(label->font());
+            if (metrics.horizontalAdvance(label->text()) > room.width()
+                || metrics.height() > label->height())
+                return what;
+        }
+    }
+    return {};
+}
+
 void TestLayout::textsFit()
 {
     // Every label that does not wrap shows its whole text in the font it uses;
@@ -219,21 +248,164 @@ void TestLayout::textsFit()
         auto *reading = new frmAmericanAstrologyResult;
         for (QWidget *window :
              {w.get(Main), static_cast<QWidget *>(reading), w.get(Report), w.get(About)}) {
-            for (QLabel *label : window->findChildren<QLabel *>()) {
-                const QRect room = label->contentsRect();
-                const QString what = window->objectName() + QLatin1Char(' ') + label->objectName();
-                if (label->wordWrap()) {
-                    QVERIFY2(label->heightForWidth(label->width()) <= label->height(),
-                             qPrintable(what));
-                } else if (!label->text().isEmpty()) {
-                    const QFontMetrics metrics(label->font());
-                    QVERIFY2(metrics.horizontalAdvance(label->text()) <= room.width(),
-                             qPrintable(what));
-                    QVERIFY2(metrics.height() <= label->height(), qPrintable(what));
-                }
-            }
+            const QString clipped = clippedLabel(window);
+            QVERIFY2(clipped.isEmpty(), qPrintable(clipped));
         }
         reading->unloadForNavigation();
+    }
+}
+
+// WCAG's contrast ratio of two colours.
+static double contrast(const QColor &a, const QColor &b)
+{
+    const auto luminance = [](const QColor &c) {
+        const auto channel = [](double v) {
+            return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF())
+            + 0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// What a transparent widget is drawn on: the nearest one that fills its background.
+static QColor groundOf(QWidget *widget)
+{
+    QWidget *w = widget;
+    while (!w->isWindow() && !w->autoFillBackground())
+        w = w->parentWidget();
+    return w->palette().color(w->backgroundRole());
+}
+
+// Every text-and-ground pair the style draws a control with, and its lines.
+struct Pair
+{
+    QColor text, ground;
+    double least;
+};
+static QList<Pair> pairsOf(QWidget *w)
+{
+    const QPalette p = w->palette();
+    const auto c = [&p](QPalette::ColorRole role) { return p.color(role); };
+    if (qobject_cast<QLabel *>(w))
+        return {{c(QPalette::WindowText), groundOf(w), 4.5}};
+    if (qobject_cast<QGroupBox *>(w)) // the style draws the caption in Text
+        return {{c(QPalette::Text), groundOf(w), 4.5}, {c(QPalette::WindowText), groundOf(w), 4.5}};
+    if (qobject_cast<QAbstractButton *>(w))
+        return {{c(QPalette::ButtonText), c(QPalette::Button), 4.5}};
+    if (qobject_cast<QTabBar *>(w) || qobject_cast<QMenuBar *>(w))
+        return {{c(QPalette::WindowText), c(QPalette::Window), 4.5},
+                {c(QPalette::WindowText), c(QPalette::Button), 4.5},
+                {c(QPalette::ButtonText), c(QPalette::Button), 4.5}};
+    if (qobject_cast<QComboBox *>(w))
+        return {{c(QPalette::ButtonText), c(QPalette::Button), 4.5},
+                {c(QPalette::Text), c(QPalette::Base), 4.5}};
+    if (auto *text = qobject_cast<QTextEdit *>(w)) {
+        // The report's own colours, black and dark cyan, on the box's ground.
+        const QColor ground = text->viewport()->palette().color(QPalette::Base);
+        return {{c(QPalette::Text), ground, 4.5},
+                {Qt::black, ground, 4.5},
+                {QColor(0, 128, 128), ground, 4.5}};
+    }
+    if (qobject_cast<QLineEdit *>(w))
+        return {{c(QPalette::Text), c(QPalette::Base), 4.5}};
+    if (auto *frame = qobject_cast<QFrame *>(w)) {
+        // Outlines and separators: 3:1, as for graphics.
+        if (frame->frameShape() == QFrame::Box || frame->frameShape() == QFrame::HLine) {
+            const QColor line = frame->frameShadow() == QFrame::Plain ? c(QPalette::WindowText)
+                                                                      : c(QPalette::Dark);
+            return {{line, groundOf(frame->parentWidget()), 3.0}};
+        }
+    }
+    return {};
+}
+
+void TestLayout::desktopThemes_data()
+{
+    // What a desktop gives the program: its palette and its font for the
+    // application and for the kinds of control it names a font for.
+    QTest::addColumn<QPalette>("palette");
+    QTest::addColumn<QFont>("font");
+    const auto dark = [](QColor window, QColor base, QColor text) {
+        QPalette p(window.lighter(120), window);
+        for (auto role : {QPalette::Window, QPalette::Button})
+            p.setColor(role, role == QPalette::Window ? window : window.lighter(120));
+        p.setColor(QPalette::Base, base);
+        for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+            p.setColor(role, text);
+        p.setColor(QPalette::Dark, window.lighter(150));
+        return p;
+    };
+    const auto font = [](int points) {
+        QFont f(QStringLiteral("DejaVu Serif"));
+        f.setPointSize(points);
+        return f;
+    };
+    QTest::addRow("GTK Adwaita dark, 10 pt")
+        << dark(QColor(0x24, 0x24, 0x24), QColor(0x24, 0x24, 0x24), QColor(0xF0, 0xF0, 0xF0))
+        << font(10);
+    QTest::addRow("qt6ct dark, 11 pt")
+        << dark(QColor(0x31, 0x36, 0x3b), QColor(0x23, 0x26, 0x29), QColor(0xEF, 0xF0, 0xF1))
+        << font(11);
+    QTest::addRow("light, 11 pt") << QApplication::style()->standardPalette() << font(11);
+}
+
+void TestLayout::desktopThemes()
+{
+    QFETCH(QPalette, palette);
+    QFETCH(QFont, font);
+    // The fonts every control has on a plain desktop.
+    QHash<QString, QString> plainFonts;
+    {
+        Windows w;
+        for (Window kind : {Main, Reading, Report, About}) {
+            for (QWidget *control : w.get(kind)->findChildren<QWidget *>())
+                if (control->window() == w.get(kind))
+                    plainFonts.insert(QString::number(kind) + control->objectName(),
+                                      control->font().toString());
+        }
+    }
+    reset();
+    const QPalette plainPalette = QApplication::palette();
+    const QFont plainFont = QApplication::font();
+    QApplication::setPalette(palette);
+    QApplication::setFont(font);
+    for (const char *kind :
+         {"QLabel", "QPushButton", "QMenuBar", "QAbstractItemView", "QComboLineEdit"})
+        QApplication::setFont(font, kind);
+    const auto restore = qScopeGuard([&] {
+        QApplication::setPalette(plainPalette);
+        QApplication::setFont(plainFont); // and forgets the kinds' fonts
+    });
+
+    Windows w;
+    for (Window kind : {Main, Reading, Report, About}) {
+        QWidget *window = w.get(kind);
+        const QString clipped = clippedLabel(window);
+        QVERIFY2(clipped.isEmpty(), qPrintable(clipped + QStringLiteral(" is cut off")));
+        for (QWidget *control : window->findChildren<QWidget *>()) {
+            if (control->window() != window)
+                continue; // menus, like standard dialogs, follow the desktop
+            const QString what = window->objectName() + QLatin1Char(' ') + control->objectName();
+            const QString key = QString::number(kind) + control->objectName();
+            if (!control->objectName().isEmpty() && plainFonts.contains(key)) {
+                QVERIFY2(control->font().toString() == plainFonts.value(key),
+                         qPrintable(what + QStringLiteral(" takes the desktop's font ")
+                                    + control->font().toString()));
+            }
+            for (const Pair &pair : pairsOf(control)) {
+                // The reading window's promotional strip keeps the layout's own
+                // blue on (255, 128, 255), 4.0:1 on every desktop.
+                if (pair.text == WindowLook::LinkBlue && pair.ground == WindowLook::DeepPink)
+                    continue;
+                const double ratio = contrast(pair.text, pair.ground);
+                QVERIFY2(ratio >= pair.least,
+                         qPrintable(QStringLiteral("%1: %2 on %3, %4:1")
+                                        .arg(what, pair.text.name(), pair.ground.name())
+                                        .arg(ratio, 0, 'f', 1)));
+            }
+        }
     }
 }
 
