@@ -73,9 +73,7 @@ QString SingleInstance::defaultLockPath()
     const uid_t uid = ::getuid();
     // The session's runtime folder when it is really this user's; else /tmp.
     const QString runtime = QStringLiteral("/run/user/%1").arg(uid);
-    struct stat st
-    {
-    };
+    struct stat st = {};
     const bool ownRuntime = ::lstat(QFile::encodeName(runtime).constData(), &st) == 0
         && S_ISDIR(st.st_mode) && st.st_uid == uid;
     return (ownRuntime ? runtime : QStringLiteral("/tmp")) + QLatin1Char('/') + name

@@ -85,9 +85,9 @@ bool LockOwner::isOtherCopyOfThisProgram(qint64 pid)
     if (pid != qint64(pid_t(pid)) || (::kill(pid_t(pid), 0) != 0 && errno == ESRCH))
         return false;
     const QString proc = QStringLiteral("/proc/%1").arg(pid);
+    // Without /proc there is no telling what runs there: it runs, so count it.
     if (!QFileInfo::exists(proc))
-        return !QFileInfo::exists(
-            QStringLiteral("/proc/self")); // no /proc: it runs, so assume it is
+        return !QFileInfo::exists(QStringLiteral("/proc/self"));
     const QString ours = executableOf(QStringLiteral("/proc/self"));
     const QString theirs = executableOf(proc);
     if (!theirs.isEmpty() && !ours.isEmpty())
@@ -129,9 +129,7 @@ bool LockOwner::isOursToUse(const QString &path)
         return false;
     return !info.exists() || info.isFile();
 #else
-    struct stat st
-    {
-    };
+    struct stat st = {};
     if (::lstat(QFile::encodeName(path).constData(), &st) != 0)
         return errno == ENOENT;
     return S_ISREG(st.st_mode) && st.st_uid == ::getuid();

@@ -79,9 +79,7 @@ std::optional<SavedReading> readSavedReadingFile(const QString &path)
         = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         return std::nullopt;
-    struct stat st
-    {
-    };
+    struct stat st = {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > SavedReadingMaxBytes
         || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
@@ -131,15 +129,11 @@ QString refusalToReplace(const QString &path, int *mode)
 {
 #ifdef Q_OS_UNIX
     const QByteArray native = QFile::encodeName(path);
-    struct statvfs disk
-    {
-    };
+    struct statvfs disk = {};
     const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
     if (::statvfs(folder.constData(), &disk) == 0 && (disk.f_flag & ST_RDONLY))
         return plainReason(EROFS);
-    struct stat st
-    {
-    };
+    struct stat st = {};
     if (::stat(native.constData(), &st) != 0)
         return {};
     if (S_ISDIR(st.st_mode))

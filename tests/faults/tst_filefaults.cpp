@@ -375,9 +375,7 @@ void TestFileFaults::replaceOnlyWhatIsTheUsers()
     report->show();
     child<QAbstractButton>(report, "cmdSave")->click();
     delete report;
-    struct stat st
-    {
-    };
+    struct stat st = {};
     QVERIFY(::stat(native.constData(), &st) == 0);
     if (reason.isEmpty()) {
         QVERIFY(fake.messages.isEmpty());
