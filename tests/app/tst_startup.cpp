@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLockFile>
 #include <QProcess>
 #include <QSysInfo>
@@ -84,10 +85,11 @@ private:
 };
 #endif
 
-// What QLockFile writes: process id, application, machine.
+// What QLockFile writes: process id, executable's name, machine.
 QByteArray lockText(qint64 pid, const QString &host = QSysInfo::machineHostName())
 {
-    return QByteArray::number(pid) + '\n' + QCoreApplication::applicationName().toUtf8() + '\n'
+    return QByteArray::number(pid) + '\n'
+        + QFileInfo(QCoreApplication::applicationFilePath()).fileName().toUtf8() + '\n'
         + host.toUtf8() + '\n';
 }
 } // namespace
