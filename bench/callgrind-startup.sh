@@ -25,7 +25,8 @@ count() { # program, name of the profile
     chmod 700 "$runtime"
     env QT_QPA_PLATFORM=offscreen QT_LOGGING_RULES="qt.qpa.*=false" \
         XDG_CACHE_HOME="$work/cache" HOME="$home" XDG_CONFIG_HOME="$home/config" \
-        XDG_RUNTIME_DIR="$runtime" ORRA_BENCH_EXIT_ON_PAINT=1 QT_HASH_SEED=0 \
+        XDG_RUNTIME_DIR="$runtime" QT_HASH_SEED=0 \
+        QT_PLUGIN_PATH="$PWD/$build/plugins" QT_QPA_GENERIC_PLUGINS=orrafirstpaint \
         setarch -R valgrind --tool=callgrind --callgrind-out-file="$out/$2.out" "$1" 2>&1 \
         | sed -n 's/.*Collected : \([0-9]*\).*/\1/p'
 }

@@ -10,6 +10,7 @@
 
 #include "app/frmmain.h"
 #include "app/navigation.h"
+#include "app/startup.h"
 #include "reading/frmamericanastrologyresult.h"
 #include "report/report.h"
 #include "report/savedfile.h"
@@ -79,7 +80,7 @@ class ChildRunner
 public:
     ChildRunner()
         // A desktop session's runtime folder is a tmpfs; where there is one
-        // here, the single-instance lock goes there too.
+        // here, each start gets a fresh one.
         : m_runtimes(QFileInfo(QStringLiteral("/dev/shm")).isWritable()
                          ? QStringLiteral("/dev/shm/orra-bench-XXXXXX")
                          : QDir::tempPath() + QStringLiteral("/orra-bench-XXXXXX"))
@@ -89,13 +90,21 @@ public:
         m_base.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         m_base.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("qt.qpa.*=false"));
         m_base.insert(QStringLiteral("XDG_CACHE_HOME"), m_cache.path());
-        m_base.insert(QStringLiteral("ORRA_BENCH_EXIT_ON_PAINT"), QStringLiteral("1"));
+        // The first paint is reported by a plugin, so the program runs unchanged.
+        m_base.insert(QStringLiteral("QT_PLUGIN_PATH"), QStringLiteral(ORRA_PLUGIN_DIR));
+        m_base.insert(QStringLiteral("QT_QPA_GENERIC_PLUGINS"), QStringLiteral("orrafirstpaint"));
     }
 
     // Starts program with home as its home folder (settings under home/config)
-    // and a fresh runtime folder, so the single-instance lock is free.
+    // and a fresh runtime folder. The plugin ends each child at once, leaving
+    // its lock behind: taken and given back here, so that every start finds
+    // the user's lock free, as after a clean exit.
     ChildResult run(const QString &program, const QString &home)
     {
+        if (!SingleInstance().acquire()) {
+            err << "a copy of the program is running; end it first" << Qt::endl;
+            return {};
+        }
         QTemporaryDir runtime(m_runtimes.path() + QStringLiteral("/run-XXXXXX"));
         const QString config = home + QStringLiteral("/config");
         QDir().mkpath(config);

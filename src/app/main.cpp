@@ -3,40 +3,18 @@
 #include "app/startup.h"
 
 #include <QApplication>
-#include <QTimer>
 
-#include <chrono>
+#include <csignal>
 #include <cstdio>
-#include <cstdlib>
-
-namespace {
-// For the start-up benchmark (bench/): prints the steady clock once the main
-// window has first been painted, then ends at once.
-class FirstPaintExit : public QObject
-{
-public:
-    using QObject::QObject;
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint && qobject_cast<frmMain *>(watched)) {
-            // A zero timer fires once the rest of the window has painted too.
-            QTimer::singleShot(0, [] {
-                const auto now = std::chrono::steady_clock::now().time_since_epoch();
-                std::printf("painted-at-ns %lld\n",
-                            static_cast<long long>(std::chrono::nanoseconds(now).count()));
-                std::fflush(stdout);
-                std::_Exit(0);
-            });
-        }
-        return false;
-    }
-};
-} // namespace
 
 int main(int argc, char *argv[])
 {
+#ifdef SIGXFSZ
+    // Over a file-size limit a write is to fail with an error the program
+    // reports, not end the process with the signal.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
+
     // --help, --version and mistakes are answered before a display is opened.
     const CommandLine command = parseCommandLine(commandLineArguments(argc, argv));
     if (command.outcome != CommandLine::Run) {
@@ -46,8 +24,6 @@ int main(int argc, char *argv[])
     }
 
     QApplication app(argc, argv);
-    if (qEnvironmentVariableIsSet("ORRA_BENCH_EXIT_ON_PAINT"))
-        app.installEventFilter(new FirstPaintExit(&app));
     setUpApplication();
 
     SingleInstance instance;

@@ -13,10 +13,14 @@ public:
     explicit SingleInstance(const QString &lockPath = defaultLockPath());
     ~SingleInstance();
 
-    // True when this copy is the only one; a lock left by a copy that
-    // crashed does not count.
+    // False only when another live copy of this program holds the lock. A
+    // stale lock (empty, garbage, left by a copy that was killed) is taken
+    // over; where no lock can be made at all, the program runs without one.
     bool acquire();
 
+    // One place per user, whatever the environment says: named by the real
+    // user id in /run/user/<uid> (or /tmp) on Unix, and in the user's local
+    // application data folder on Windows.
     static QString defaultLockPath();
 
 private:

@@ -1,6 +1,7 @@
 #include "platform.h"
 
 #include "appinfo.h"
+#include "lockowner.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -9,9 +10,12 @@
 #include <QDesktopServices>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QLockFile>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QStringDecoder>
 
 #include <utility>
@@ -103,6 +107,44 @@ float QtPlatform::nextRandom()
 }
 
 namespace {
+// The store holds one short line; anything larger is not one we wrote.
+constexpr qint64 StoreMaxBytes = 16 * 1024;
+
+#ifndef Q_OS_WIN
+// Where QSettings keeps the file-based store, worked out without opening it.
+QString storeFileName()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+        + QLatin1Char('/') + AppInfo::ExecutableName + QLatin1Char('/') + AppInfo::ExecutableName
+        + QStringLiteral(".conf");
+}
+
+// QSettings opens the file blocking and reads it whole: a FIFO would wait for
+// ever, a device or a huge file read without end. Only a plain file of a
+// sane size (or none yet) is a store.
+bool isSaneStorePlace(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        return !info.isSymLink(); // a link to nowhere: not ours to write through
+    return info.isFile() && info.size() <= StoreMaxBytes;
+}
+
+// QSettings waits for its lock file before writing, for ever where a folder
+// is in the way. A lock left behind by a copy that was killed is cleared; a
+// live writer, or anything else in the way, makes this one write fail.
+bool storeLockIsFree(const QString &storeFile)
+{
+    QLockFile lock(storeFile + QStringLiteral(".lock"));
+    const QFileInfo info(lock.fileName());
+    if (!info.exists() && !info.isSymLink())
+        return true;
+    if (!LockOwner::isOursToUse(lock.fileName()) || LockOwner::heldByLiveCopy(lock))
+        return false;
+    return lock.removeStaleLockFile() && !QFileInfo::exists(lock.fileName());
+}
+#endif
+
 // What QSettings writes: UTF-8 text whose lines are blank, a [section], a
 // ;comment or key=value. Checked here because QSettings reports a malformed
 // file only to the first reader in a process and keeps quiet after that.
@@ -114,9 +156,10 @@ bool looksLikeStore(const QString &path)
     if (!file.open(QIODevice::ReadOnly))
         return false;
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = utf8.decode(file.readAll());
+    const QString text = utf8.decode(file.read(StoreMaxBytes + 1)); // without a byte-order mark
     if (utf8.hasError() || text.contains(QChar(0)))
         return false;
+
     for (QStringView line : QStringView(text).split(u'\n')) {
         line = line.trimmed();
         if (!line.isEmpty() && !line.startsWith(u';')
@@ -126,15 +169,28 @@ bool looksLikeStore(const QString &path)
     return true;
 }
 
+bool startsWithMark(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && file.read(3) == "\xef\xbb\xbf";
+}
+
 // The store, or null when it cannot be read or holds something QSettings
 // would not have written: such a file is neither read nor rewritten, since
 // QSettings writes back only what it understood and the rest would be lost.
 std::unique_ptr<QSettings> openStore()
 {
+#ifndef Q_OS_WIN // the registry needs no such guard
+    if (!isSaneStorePlace(storeFileName()))
+        return nullptr;
+#endif
     auto store = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
                                              AppInfo::ExecutableName, AppInfo::ExecutableName);
     store->allKeys(); // sections are parsed on demand; a malformed one shows only now
-    if (store->status() != QSettings::NoError || !looksLikeStore(store->fileName()))
+    // An editor's UTF-8 byte-order mark: QSettings reads past it, but says FormatError.
+    const bool markOnly
+        = store->status() == QSettings::FormatError && startsWithMark(store->fileName());
+    if ((store->status() != QSettings::NoError && !markOnly) || !looksLikeStore(store->fileName()))
         return nullptr;
     return store;
 }
@@ -160,11 +216,22 @@ bool QtPlatform::writeSetting(const QString &group, const QString &key, const QS
     std::unique_ptr<QSettings> store = openStore();
     if (!store || !store->isWritable())
         return false;
+#ifndef Q_OS_WIN
+    if (!storeLockIsFree(store->fileName()))
+        return false;
+#endif
     store->beginGroup(group);
     store->setValue(key, value);
     store->endGroup();
     store->sync();
-    return store->status() == QSettings::NoError;
+    if (store->status() == QSettings::NoError)
+        return true;
+    // Read with a byte-order mark, the store keeps saying FormatError (the write
+    // leaves the mark out): whether the value stuck is what counts.
+    const QSettings again(QSettings::NativeFormat, QSettings::UserScope, AppInfo::ExecutableName,
+                          AppInfo::ExecutableName);
+    return again.status() == QSettings::NoError
+        && again.value(group + QLatin1Char('/') + key) == QVariant(value);
 }
 
 std::unique_ptr<QPrinter> QtPlatform::defaultPrinter()

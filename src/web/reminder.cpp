@@ -46,9 +46,31 @@ QString reminderDateFormat(const QLocale &locale)
     return mapUnquoted(locale.dateFormat(QLocale::ShortFormat), widenYear);
 }
 
+namespace {
+// The stored text goes through the 8-bit scrambler: native digits, direction
+// marks and letters beyond it would come back as '?' and no longer be a date.
+bool survivesStore(const QString &text)
+{
+    return UnscrambleText(ScrambleText(text)) == text;
+}
+
+std::optional<QDate> parseIsoDate(const QString &text)
+{
+    static const QRegularExpression iso(QStringLiteral("^\\d{4}-\\d{2}-\\d{2}$"));
+    if (!iso.match(text).hasMatch())
+        return std::nullopt;
+    const QDate date = QDate::fromString(text, Qt::ISODate);
+    return date.isValid() ? std::optional<QDate>(date) : std::nullopt;
+}
+} // namespace
+
 QString formatReminderDate(QDate date, const QLocale &locale)
 {
-    return locale.toString(date, reminderDateFormat(locale));
+    const QString text = locale.toString(date, reminderDateFormat(locale));
+    if (survivesStore(text) && locale.toDate(text, reminderDateFormat(locale)) == date)
+        return text;
+    // Where the user's format would not survive the store, a form that does.
+    return date.toString(Qt::ISODate);
 }
 
 std::optional<QDate> parseReminderDate(const QString &text, const QLocale &locale, QDate today)
@@ -59,6 +81,9 @@ std::optional<QDate> parseReminderDate(const QString &text, const QLocale &local
     QDate date = locale.toDate(trimmed, reminderDateFormat(locale));
     if (date.isValid())
         return date;
+    // What formatReminderDate writes where the locale's own form would not survive.
+    if (const std::optional<QDate> iso = parseIsoDate(trimmed))
+        return iso;
 
     // Written with a two-digit year (by an older copy or another format):
     // Qt reads it as 19xx; move it to the century nearest to today.
@@ -102,8 +127,10 @@ void RunUpdateReminder()
     if (decision.ask)
         answer = outside.message(nullptr, QMessageBox::Information, Question,
                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
-    if (decision.storeToday)
-        outside.writeSetting(Group, key, ScrambleText(formatReminderDate(today, locale)));
+    // A store that refuses the write ends the reminder there, page or not.
+    if (decision.storeToday
+        && !outside.writeSetting(Group, key, ScrambleText(formatReminderDate(today, locale))))
+        return;
     if (answer == QMessageBox::Yes)
         OpenDownloadWebPage();
 }

@@ -7,7 +7,9 @@
 #include <optional>
 
 // The stored date is written in the user's short-date format with the year
-// widened to four digits, so that it reads back as the same date.
+// widened to four digits, so that it reads back as the same date. Where that
+// text would not survive the 8-bit scrambler (native digits, direction marks),
+// it is written as yyyy-MM-dd instead, which every locale reads back.
 QString reminderDateFormat(const QLocale &locale);
 QString formatReminderDate(QDate date, const QLocale &locale);
 

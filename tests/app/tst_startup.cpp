@@ -1,16 +1,27 @@
 #include "support/fakeplatform.h"
+#include "support/files.h"
 #include "support/windows.h"
 
 #include "app/startup.h"
 #include "report/scrambler.h"
 #include "web/reminder.h"
 
+#include <QDir>
 #include <QFile>
-
+#include <QFileInfo>
+#include <QLockFile>
 #include <QProcess>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTest>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 using namespace TestWindows;
 
@@ -26,7 +37,62 @@ private slots:
     void reminderQuestionComesBeforeMainWindow();
     void secondCopyIsRefused();
     void lockOfADeadCopyDoesNotBlock();
+    void whatTheLockSays_data();
+    void whatTheLockSays();
+    void lockPlaceIgnoresTheEnvironment_data();
+    void lockPlaceIgnoresTheEnvironment();
 };
+
+namespace {
+#ifdef Q_OS_UNIX
+// Another process of this very executable: a live copy as far as a lock can tell.
+class LiveCopy
+{
+public:
+    // hold: a file the copy keeps open and locked, as QLockFile does while it writes.
+    explicit LiveCopy(const QString &hold = QString())
+    {
+        int ready[2];
+        if (::pipe(ready) != 0)
+            return;
+        const QByteArray path = QFile::encodeName(hold);
+        m_pid = ::fork();
+        if (m_pid == 0) {
+            const int fd = path.isEmpty() ? -1 : ::open(path.constData(), O_RDONLY);
+            if (fd >= 0)
+                ::flock(fd, LOCK_EX);
+            [[maybe_unused]] const ssize_t n = ::write(ready[1], "x", 1);
+            for (;;)
+                ::pause();
+        }
+        char c = 0;
+        if (m_pid > 0) [[maybe_unused]]
+            const ssize_t n = ::read(ready[0], &c, 1);
+        ::close(ready[0]);
+        ::close(ready[1]);
+    }
+    ~LiveCopy()
+    {
+        if (m_pid > 0) {
+            ::kill(m_pid, SIGKILL);
+            ::waitpid(m_pid, nullptr, 0);
+        }
+    }
+    qint64 pid() const { return m_pid; }
+
+private:
+    pid_t m_pid = -1;
+};
+#endif
+
+// What QLockFile writes: process id, executable's name, machine.
+QByteArray lockText(qint64 pid, const QString &host = QSysInfo::machineHostName())
+{
+    return QByteArray::number(pid) + '\n'
+        + QFileInfo(QCoreApplication::applicationFilePath()).fileName().toUtf8() + '\n'
+        + host.toUtf8() + '\n';
+}
+} // namespace
 
 void TestStartup::firstStartShowsMainWindowAndDraws()
 {
@@ -69,10 +135,18 @@ void TestStartup::reminderQuestionComesBeforeMainWindow()
 
 void TestStartup::secondCopyIsRefused()
 {
+#ifndef Q_OS_UNIX
+    QSKIP("needs fork() for a second live process of this executable");
+#else
     QTemporaryDir dir;
     const QString lock = dir.filePath(QStringLiteral("lock"));
-    SingleInstance first(lock);
-    QVERIFY(first.acquire());
+    LiveCopy first;
+    QVERIFY(first.pid() > 0);
+    {
+        QFile file(lock);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(lockText(first.pid()));
+    }
 
     SingleInstance second(lock);
     FakePlatform fake;
@@ -85,6 +159,7 @@ void TestStartup::secondCopyIsRefused()
     QCOMPARE(fake.seeds, 0);
     QCOMPARE(fake.settingWrites, 0);
     QVERIFY(!Navigation::mainWindow());
+#endif
 }
 
 void TestStartup::lockOfADeadCopyDoesNotBlock()
@@ -104,6 +179,117 @@ void TestStartup::lockOfADeadCopyDoesNotBlock()
 
     SingleInstance next(lock);
     QVERIFY(next.acquire());
+}
+
+void TestStartup::whatTheLockSays_data()
+{
+    // What lies at the lock's place; whether this copy may run; whether it
+    // then holds the lock itself.
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("runs");
+    QTest::addColumn<bool>("holds");
+    QTest::newRow("a live copy of this program") << "live copy" << false << false;
+    QTest::newRow("that copy, on another machine") << "other machine" << true << true;
+    QTest::newRow("this very process (pids restart)") << "own pid" << true << true;
+    QTest::newRow("another program that runs") << "other program" << true << true;
+    QTest::newRow("a process that has ended") << "ended" << true << true;
+    QTest::newRow("empty (killed while writing it)") << "empty" << true << true;
+    QTest::newRow("empty, a live copy still writing it") << "being written" << false << false;
+    QTest::newRow("garbage") << "garbage" << true << true;
+    QTest::newRow("a folder in the way") << "folder" << true << false;
+    QTest::newRow("folder missing") << "no folder" << true << false;
+    QTest::newRow("parent is a file") << "parent is a file" << true << false;
+}
+
+void TestStartup::whatTheLockSays()
+{
+    QFETCH(QString, kind);
+    QFETCH(bool, runs);
+    QFETCH(bool, holds);
+    QTemporaryDir dir;
+    QString lock = dir.filePath(QStringLiteral("lock"));
+    qint64 livePid = 0;
+#ifdef Q_OS_UNIX
+    std::unique_ptr<LiveCopy> copy;
+    if (kind == "being written") {
+        QVERIFY(TestFiles::put(lock, QByteArray()));
+        copy = std::make_unique<LiveCopy>(lock);
+    } else if (kind == "live copy" || kind == "other machine") {
+        copy = std::make_unique<LiveCopy>();
+        livePid = copy->pid();
+        QVERIFY(livePid > 0);
+    }
+#else
+    if (kind == "live copy" || kind == "other machine" || kind == "being written")
+        QSKIP("needs fork() for a second live process of this executable");
+#endif
+    QByteArray text;
+    if (kind == "live copy")
+        text = lockText(livePid);
+    else if (kind == "other machine")
+        text = lockText(livePid, QStringLiteral("elsewhere.example"));
+    else if (kind == "own pid")
+        text = lockText(QCoreApplication::applicationPid());
+    else if (kind == "other program")
+        text = lockText(1); // the system's first process
+    else if (kind == "ended")
+        text = lockText(999999999);
+    else if (kind == "garbage")
+        text = QByteArray("\x01\xff garbage\n\n\n\n");
+    if (kind == "folder")
+        QVERIFY(QDir().mkpath(lock));
+    else if (kind == "being written")
+        ; // made above
+    else if (kind == "no folder")
+        lock = dir.filePath(QStringLiteral("gone/lock"));
+    else if (kind == "parent is a file") {
+        QVERIFY(TestFiles::put(dir.filePath(QStringLiteral("file")), "x"));
+        lock = dir.filePath(QStringLiteral("file/lock"));
+    } else {
+        QVERIFY(TestFiles::put(lock, text));
+    }
+
+    SingleInstance instance(lock);
+    QCOMPARE(instance.acquire(), runs);
+    qint64 pid = 0;
+    QString host, app;
+    const bool named = QLockFile(lock).getLockInfo(&pid, &host, &app);
+    QCOMPARE(named && pid == QCoreApplication::applicationPid(), holds);
+    if (kind == "folder")
+        QVERIFY(QFileInfo(lock).isDir()); // left alone
+}
+
+void TestStartup::lockPlaceIgnoresTheEnvironment_data()
+{
+    QTest::addColumn<QByteArray>("variable");
+    QTest::addColumn<QByteArray>("value"); // empty: unset
+    for (const char *name :
+         {"USER", "USERNAME", "LOGNAME", "XDG_RUNTIME_DIR", "TMPDIR", "TMP", "HOME"}) {
+        QTest::addRow("%s other", name) << QByteArray(name) << QByteArray("/tmp/someone-else");
+        QTest::addRow("%s unset", name) << QByteArray(name) << QByteArray();
+    }
+}
+
+void TestStartup::lockPlaceIgnoresTheEnvironment()
+{
+    QFETCH(QByteArray, variable);
+    QFETCH(QByteArray, value);
+    const QString usual = SingleInstance::defaultLockPath();
+    const QByteArray before = qgetenv(variable.constData());
+    const bool wasSet = qEnvironmentVariableIsSet(variable.constData());
+    if (value.isEmpty())
+        qunsetenv(variable.constData());
+    else
+        qputenv(variable.constData(), value);
+    const QString now = SingleInstance::defaultLockPath();
+    if (wasSet)
+        qputenv(variable.constData(), before);
+    else
+        qunsetenv(variable.constData());
+    QCOMPARE(now, usual);
+#ifdef Q_OS_UNIX
+    QVERIFY2(usual.endsWith(QStringLiteral("-%1.lock").arg(::getuid())), qPrintable(usual));
+#endif
 }
 
 QTEST_MAIN(TestStartup)

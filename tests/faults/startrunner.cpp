@@ -2,12 +2,14 @@
 // and the real settings store, but answers every message box on standard
 // output instead of showing it. Tests run several copies side by side.
 //
-//   startrunner [run-ms] [--wait-for-go] [--until-input-ends]
+//   startrunner [run-ms] [--wait-for-go] [--until-input-ends] [--lock PATH]
 //
 // run-ms          ends the event loop after this long; 0 or absent: run until killed
 // --wait-for-go   prints "ready" and waits for a line "go" on standard input
 //                 before starting, so several copies can start at one moment
 // --until-input-ends  ends cleanly once standard input is closed
+// --lock PATH     takes the single-instance lock at PATH instead of the
+//                 program's own place
 //
 // Prints each message box text on a line of its own, "started" when start-up
 // went on, and "ended" before leaving.
@@ -17,6 +19,7 @@
 #include "platform/platform.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QPrinter>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -76,9 +79,12 @@ int main(int argc, char *argv[])
     int runMs = 0;
     bool waitForGo = false;
     bool untilInputEnds = false;
+    QString lockPath = SingleInstance::defaultLockPath();
     for (int i = 1; i < argc; ++i) {
         const QByteArray arg(argv[i]);
-        if (arg == "--wait-for-go")
+        if (arg == "--lock" && i + 1 < argc)
+            lockPath = QFile::decodeName(argv[++i]);
+        else if (arg == "--wait-for-go")
             waitForGo = true;
         else if (arg == "--until-input-ends")
             untilInputEnds = true;
@@ -95,7 +101,7 @@ int main(int argc, char *argv[])
             return 2;
     }
 
-    SingleInstance instance;
+    SingleInstance instance(lockPath);
     if (!startProgram(instance)) {
         say(QStringLiteral("ended"));
         return 0;

@@ -11,12 +11,18 @@
 #include "report/scrambler.h"
 #include "web/reminder.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QRandomGenerator>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 using namespace TestWindows;
 using namespace TestFiles;
@@ -63,6 +69,8 @@ private slots:
     void realStoreRoundTrips();
     void spoiledStore_data();
     void spoiledStore();
+    void storeThatWouldHang_data();
+    void storeThatWouldHang();
 
 private:
     // What lies at the store's place, down to the bytes.
@@ -100,7 +108,10 @@ QByteArray TestSettingsFaults::snapshot() const
     for (const QString &path : {m_folder, m_file}) {
         const QFileInfo info(path);
         shot += path.toUtf8();
-        if (info.isDir())
+        if (info.isFile() && info.size() > (1 << 24)) // too big to read: its size and time
+            shot += " big file: " + QByteArray::number(info.size()) + ' '
+                + info.lastModified().toString(Qt::ISODateWithMs).toUtf8();
+        else if (info.isDir())
             shot += " folder: "
                 + QDir(path)
                       .entryList(QDir::AllEntries | QDir::Hidden | QDir::System
@@ -162,7 +173,7 @@ void TestSettingsFaults::spoiledStore_data()
         QTest::newRow(qPrintable(kind)) << kind << false << false;
     }
     QTest::newRow("one huge line") << "one huge line" << false << false;
-    QTest::newRow("huge value") << "huge value" << true << true;
+    QTest::newRow("huge value") << "huge value" << false << true;
     QTest::newRow("list value") << "list value" << false << true;
 }
 
@@ -228,6 +239,98 @@ void TestSettingsFaults::spoiledStore()
         QVERIFY(!real.writeSetting(Group, Key, QStringLiteral("x")));
         QVERIFY2(snapshot() == before, "the store was changed");
     }
+}
+
+void TestSettingsFaults::storeThatWouldHang_data()
+{
+    // What lies at the store's place (or its lock's); whether a date 30 days
+    // old is in the store, so the reminder asks; whether today's date is
+    // written in the end.
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("asks");
+    QTest::addColumn<bool>("written");
+#ifdef Q_OS_UNIX
+    QTest::newRow("FIFO") << "FIFO" << false << false;
+    QTest::newRow("link to /dev/zero") << "link to /dev/zero" << false << false;
+    QTest::newRow("link to /dev/urandom") << "link to /dev/urandom" << false << false;
+    QTest::newRow("40 GB sparse file") << "sparse" << false << false;
+#endif
+    QTest::newRow("folder as its lock") << "folder as its lock" << false << false;
+    QTest::newRow("garbage as its lock") << "garbage as its lock" << false << true;
+    QTest::newRow("empty lock") << "empty lock" << false << true;
+    QTest::newRow("byte-order mark") << "byte-order mark" << true << true;
+}
+
+void TestSettingsFaults::storeThatWouldHang()
+{
+    // Through a real process with the real store: a hang there is seen as one.
+#ifdef Q_OS_WIN
+    QSKIP("the store is the registry there");
+#endif
+    QFETCH(QString, kind);
+    QFETCH(bool, asks);
+    QFETCH(bool, written);
+    QVERIFY(QDir().mkpath(m_folder));
+    const QByteArray native = QFile::encodeName(m_file);
+    const QString lock = m_file + QStringLiteral(".lock");
+    const QDate today = QDate::currentDate(); // the runner's own clock
+    if (kind == "FIFO") {
+#ifdef Q_OS_UNIX
+        QVERIFY(::mkfifo(native.constData(), 0600) == 0);
+#endif
+    } else if (kind.startsWith(QLatin1String("link to "))) {
+        QVERIFY(QFile::link(kind.mid(8), m_file));
+    } else if (kind == "sparse") {
+        QFile file(m_file);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        if (!file.resize(qint64(40) << 30))
+            QSKIP("no room for a sparse file here");
+    } else if (kind == "folder as its lock") {
+        QVERIFY(QDir().mkpath(lock));
+    } else if (kind == "garbage as its lock") {
+        QVERIFY(put(lock, QByteArray("\x01garbage\n")));
+    } else if (kind == "empty lock") {
+        QVERIFY(put(lock, QByteArray()));
+    } else if (kind == "byte-order mark") {
+        const QByteArray date
+            = ScrambleText(formatReminderDate(today.addDays(-30), QLocale())).toUtf8();
+        storeValue(QString::fromUtf8(date));
+        const QByteArray plain = contents(m_file);
+        QVERIFY(put(m_file, "\xef\xbb\xbf" + plain));
+    }
+    const QByteArray before = snapshot();
+
+    QTemporaryDir run;
+    QProcess runner;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), QFileInfo(m_folder).absolutePath());
+    runner.setProcessEnvironment(env);
+    runner.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    runner.start(
+        QStringLiteral(STARTRUNNER),
+        {QStringLiteral("1"), QStringLiteral("--lock"), run.filePath(QStringLiteral("lock"))});
+    const bool ended = runner.waitForFinished(20000);
+    if (!ended) {
+        runner.kill();
+        runner.waitForFinished();
+    }
+    QStringList lines = QString::fromUtf8(runner.readAllStandardOutput())
+                            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QVERIFY2(ended, "start-up hangs");
+    QVERIFY(QFileInfo(lock).isDir() == (kind == "folder as its lock"));
+    QStringList expected {QStringLiteral("started"), QStringLiteral("ended")};
+    if (asks)
+        expected.prepend(QStringLiteral("There maybe an update to this software available\r"
+                                        "Do you want to check for an update?"));
+    QCOMPARE(lines, expected);
+    if (!written) {
+        QVERIFY2(snapshot() == before, "the store was changed");
+        return;
+    }
+    QtPlatform real;
+    QCOMPARE(real.readSetting(Group, Key),
+             std::optional<QString>(ScrambleText(formatReminderDate(today, QLocale()))));
 }
 
 int main(int argc, char *argv[])

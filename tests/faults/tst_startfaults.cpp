@@ -1,6 +1,9 @@
 // Several copies of the program against one real lock file: a copy killed
 // outright must not keep the next one out, and of two copies started at the
-// same moment exactly one runs.
+// same moment exactly one runs. A lock that cannot be made or is spoiled lets
+// the program start; where the lock lives does not depend on the environment.
+
+#include "support/files.h"
 
 #include "app/startup.h"
 
@@ -13,6 +16,11 @@
 
 #include <memory>
 #include <vector>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/resource.h>
+#endif
 
 namespace {
 constexpr int WaitMs = 20000; // generous: two copies share two cores with the build
@@ -35,11 +43,14 @@ public:
         }
     }
 
-    void start(bool waitForGo)
+    // lock: where the copy takes its lock; empty for the program's own place.
+    void start(bool waitForGo, const QString &lock)
     {
         QStringList args {QStringLiteral("60000"), QStringLiteral("--until-input-ends")};
         if (waitForGo)
             args << QStringLiteral("--wait-for-go");
+        if (!lock.isEmpty())
+            args << QStringLiteral("--lock") << lock;
         m_process.start(QStringLiteral(STARTRUNNER), args);
     }
 
@@ -81,12 +92,21 @@ private slots:
     void killedCopyDoesNotBlockTheNext();
     void twoAtOnceExactlyOneRuns_data();
     void twoAtOnceExactlyOneRuns();
+    void spoiledLockDoesNotKeepOut_data();
+    void spoiledLockDoesNotKeepOut();
+    void environmentDoesNotSplitTheLock_data();
+    void environmentDoesNotSplitTheLock();
+    void realProgramStartsUnderFaults_data();
+    void realProgramStartsUnderFaults();
 
 private:
     // A copy started and then killed outright, leaving its lock behind.
     void leaveLockOfKilledCopy();
     // Ends a running copy as a user would and checks it gave its lock back.
-    void endCleanly(Copy &copy);
+    void endCleanly(Copy &copy) { endCleanly(copy, m_lock); }
+    void endCleanly(Copy &copy, const QString &lock);
+    // Skips when a copy of the program really runs: its lock is the user's.
+    void needOwnLockFree();
 
     QTemporaryDir m_dir;
     QProcessEnvironment m_env;
@@ -100,10 +120,8 @@ void TestStartFaults::initTestCase()
     const QString runtime = m_dir.filePath(QStringLiteral("runtime"));
     QVERIFY(QDir().mkpath(runtime));
     QVERIFY(QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-    // The copies and this test agree on where the lock lives.
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
-    m_lock = SingleInstance::defaultLockPath();
-    QCOMPARE(QFileInfo(m_lock).absolutePath(), QFileInfo(runtime).absoluteFilePath());
+    // Most copies here lock a file of this test's own, away from the user's.
+    m_lock = QDir(runtime).filePath(QStringLiteral("orra.lock"));
 
     m_env = QProcessEnvironment::systemEnvironment();
     m_env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
@@ -120,7 +138,7 @@ void TestStartFaults::init()
 void TestStartFaults::leaveLockOfKilledCopy()
 {
     Copy gone(m_env);
-    gone.start(false);
+    gone.start(false, m_lock);
     QVERIFY2(waitUntil([&] { return gone.said(QStringLiteral("started")) || gone.finished(); }),
              "the first copy did not start");
     QVERIFY(gone.said(QStringLiteral("started")));
@@ -131,7 +149,14 @@ void TestStartFaults::leaveLockOfKilledCopy()
     QVERIFY(QFile::exists(m_lock));
 }
 
-void TestStartFaults::endCleanly(Copy &copy)
+void TestStartFaults::needOwnLockFree()
+{
+    SingleInstance probe;
+    if (!probe.acquire())
+        QSKIP("a copy of the program is running and holds the user's lock");
+}
+
+void TestStartFaults::endCleanly(Copy &copy, const QString &lock)
 {
     copy.process().closeWriteChannel();
     QVERIFY2(copy.finished() || copy.process().waitForFinished(WaitMs),
@@ -139,7 +164,8 @@ void TestStartFaults::endCleanly(Copy &copy)
     QCOMPARE(copy.process().exitStatus(), QProcess::NormalExit);
     QCOMPARE(copy.process().exitCode(), 0);
     QVERIFY(copy.said(QStringLiteral("ended")));
-    QVERIFY(!QFile::exists(m_lock));
+    if (!lock.isNull())
+        QVERIFY(!QFile::exists(lock));
 }
 
 void TestStartFaults::killedCopyDoesNotBlockTheNext()
@@ -149,7 +175,7 @@ void TestStartFaults::killedCopyDoesNotBlockTheNext()
         return;
 
     Copy next(m_env);
-    next.start(false);
+    next.start(false, m_lock);
     QVERIFY2(waitUntil([&] { return next.said(QStringLiteral("started")) || next.finished(); }),
              "the next copy neither started nor ended");
     QVERIFY2(next.said(QStringLiteral("started")), qPrintable(next.lines().join(QLatin1Char('|'))));
@@ -178,7 +204,7 @@ void TestStartFaults::twoAtOnceExactlyOneRuns()
         std::vector<std::unique_ptr<Copy>> copies;
         for (int i = 0; i < 2; ++i) {
             copies.push_back(std::make_unique<Copy>(m_env));
-            copies.back()->start(true);
+            copies.back()->start(true, m_lock);
         }
         QVERIFY2(waitUntil([&] {
                      return copies[0]->said(QStringLiteral("ready"))
@@ -218,6 +244,138 @@ void TestStartFaults::twoAtOnceExactlyOneRuns()
         if (QTest::currentTestFailed())
             return;
     }
+}
+
+void TestStartFaults::spoiledLockDoesNotKeepOut_data()
+{
+    QTest::addColumn<QString>("kind");
+    for (const char *kind : {"empty", "garbage", "folder", "folder missing", "under /proc"})
+        QTest::newRow(kind) << kind;
+}
+
+void TestStartFaults::spoiledLockDoesNotKeepOut()
+{
+    QFETCH(QString, kind);
+    QTemporaryDir dir;
+    QString lock = dir.filePath(QStringLiteral("orra.lock"));
+    if (kind == "empty")
+        QVERIFY(TestFiles::put(lock, QByteArray()));
+    else if (kind == "garbage")
+        QVERIFY(TestFiles::put(lock, QByteArray(300, '\x7f')));
+    else if (kind == "folder")
+        QVERIFY(QDir().mkpath(lock));
+    else if (kind == "folder missing")
+        lock = dir.filePath(QStringLiteral("gone/orra.lock"));
+    else if (QFileInfo(QStringLiteral("/proc/self")).isDir())
+        lock = QStringLiteral("/proc/self/orra.lock"); // cannot be made, not even by root
+    else
+        QSKIP("no /proc here");
+
+    Copy copy(m_env);
+    copy.start(false, lock);
+    QVERIFY2(waitUntil([&] { return copy.said(QStringLiteral("started")) || copy.finished(); }),
+             "the copy neither started nor ended");
+    QVERIFY2(copy.said(QStringLiteral("started")), qPrintable(copy.lines().join(QLatin1Char('|'))));
+    QVERIFY(!copy.said(QStringLiteral("Application is already running")));
+    endCleanly(copy, kind == "folder" ? QString() : lock);
+    if (kind == "folder")
+        QVERIFY(QFileInfo(lock).isDir()); // not ours to remove
+}
+
+void TestStartFaults::environmentDoesNotSplitTheLock_data()
+{
+    // The second copy's environment differs from the first's in one way.
+    QTest::addColumn<QString>("variable");
+    QTest::addColumn<QString>("value"); // empty: unset
+    QTest::newRow("another USER") << "USER"
+                                  << "someone-else";
+    QTest::newRow("no XDG_RUNTIME_DIR") << "XDG_RUNTIME_DIR"
+                                        << "";
+    QTest::newRow("another XDG_RUNTIME_DIR") << "XDG_RUNTIME_DIR"
+                                             << "/tmp";
+    QTest::newRow("another TMPDIR") << "TMPDIR"
+                                    << "/var/tmp";
+}
+
+void TestStartFaults::environmentDoesNotSplitTheLock()
+{
+    QFETCH(QString, variable);
+    QFETCH(QString, value);
+    needOwnLockFree();
+    Copy first(m_env);
+    first.start(false, QString());
+    QVERIFY2(waitUntil([&] { return first.said(QStringLiteral("started")) || first.finished(); }),
+             "the first copy did not start");
+    QVERIFY(first.said(QStringLiteral("started")));
+
+    QProcessEnvironment other = m_env;
+    if (value.isEmpty())
+        other.remove(variable);
+    else
+        other.insert(variable, value);
+    Copy second(other);
+    second.start(false, QString());
+    QVERIFY2(second.process().waitForFinished(WaitMs), "the second copy did not end");
+    QCOMPARE(
+        second.lines(),
+        (QStringList {QStringLiteral("Application is already running"), QStringLiteral("ended")}));
+    endCleanly(first, SingleInstance::defaultLockPath());
+}
+
+void TestStartFaults::realProgramStartsUnderFaults_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("file-size limit") << "file-size limit";
+    // What a start killed under that limit used to leave behind.
+    QTest::newRow("empty lock") << "empty lock";
+    QTest::newRow("garbage lock") << "garbage lock";
+}
+
+void TestStartFaults::realProgramStartsUnderFaults()
+{
+#ifndef Q_OS_UNIX
+    QSKIP("file-size limits and their signal are Unix ones");
+#else
+    QFETCH(QString, kind);
+    if (!QFileInfo(QStringLiteral(ORRA_PLUGIN_DIR "/generic")).isDir())
+        QSKIP("the first-paint plugin is not built");
+    needOwnLockFree();
+    const QString lock = SingleInstance::defaultLockPath();
+    if (kind == "empty lock")
+        QVERIFY(TestFiles::put(lock, QByteArray()));
+    else if (kind == "garbage lock")
+        QVERIFY(TestFiles::put(lock, QByteArray("garbage\n")));
+
+    QTemporaryDir home;
+    QProcessEnvironment env = m_env;
+    env.insert(QStringLiteral("HOME"), home.path());
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+    env.insert(QStringLiteral("QT_PLUGIN_PATH"), QStringLiteral(ORRA_PLUGIN_DIR));
+    env.insert(QStringLiteral("QT_QPA_GENERIC_PLUGINS"), QStringLiteral("orrafirstpaint"));
+    QProcess program;
+    program.setProcessEnvironment(env);
+    program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    const bool limited = kind == "file-size limit";
+    program.setChildProcessModifier([limited] {
+        // The signal as a user's shell leaves it; the program must see to it itself.
+        std::signal(SIGXFSZ, SIG_DFL);
+        if (limited) {
+            rlimit none {0, 0};
+            ::setrlimit(RLIMIT_FSIZE, &none);
+        }
+    });
+    program.start(QStringLiteral(ORRA_PROGRAM), {});
+    const bool ended = program.waitForFinished(WaitMs);
+    if (!ended) {
+        program.kill();
+        program.waitForFinished();
+    }
+    const QString said = QString::fromUtf8(program.readAllStandardOutput());
+    QFile::remove(lock); // the plugin ended it at once: nothing holds it now
+    QVERIFY2(ended, "the program did not get to a window");
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit); // not ended by SIGXFSZ
+    QVERIFY2(said.startsWith(QStringLiteral("painted frmMain frmMain\n")), qPrintable(said));
+#endif
 }
 
 QTEST_GUILESS_MAIN(TestStartFaults)

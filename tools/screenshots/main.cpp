@@ -24,6 +24,8 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -31,11 +33,18 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionComboBox>
+#include <QSysInfo>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 #include <cstdio>
 
@@ -352,14 +361,31 @@ int main(int argc, char *argv[])
     }
 
     // Last, as it ends the program: a second copy finds the first one running.
+    // The first is another process of this executable that names itself in
+    // the lock (a lock naming this very process would be stale).
     QTemporaryDir lockFolder;
     const QString lockPath = lockFolder.filePath(QStringLiteral("orra.lock"));
-    SingleInstance first(lockPath);
+#ifdef Q_OS_UNIX
+    const pid_t first = ::fork();
+    if (first == 0)
+        for (;;)
+            ::pause();
+    QFile lock(lockPath);
+    if (first < 0 || !lock.open(QIODevice::WriteOnly)
+        || lock.write(QByteArray::number(qint64(first)) + '\n'
+                      + QFileInfo(QCoreApplication::applicationFilePath()).fileName().toUtf8()
+                      + '\n' + QSysInfo::machineHostName().toUtf8() + '\n')
+            < 0)
+        shooter.fail(QStringLiteral("cannot write the first copy's lock"));
+    lock.close();
     SingleInstance second(lockPath);
-    if (!first.acquire())
-        shooter.fail(QStringLiteral("cannot take the single-instance lock"));
     startProgram(second);
     shootMessages(shooter, fake, nullptr, QStringLiteral("message-running"));
+    if (first > 0) {
+        ::kill(first, SIGKILL);
+        ::waitpid(first, nullptr, 0);
+    }
+#endif
 
     Navigation::EndProgram();
     settle();
