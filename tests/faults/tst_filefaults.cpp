@@ -18,17 +18,20 @@
 #include <cerrno>
 #include <csignal>
 #include <functional>
+#ifdef Q_OS_UNIX
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 using namespace TestWindows;
 using namespace TestFiles;
 
 namespace {
+#ifdef Q_OS_UNIX
 struct ChildResult
 {
     bool finished = false; // false: still running at the deadline, so killed
@@ -84,6 +87,7 @@ void writeAll(int fd, const QByteArray &bytes)
         done += n;
     }
 }
+#endif
 
 QStringList everything(const QString &folder)
 {
@@ -124,6 +128,9 @@ void TestFileFaults::diskRefusesTheWrite_data()
 
 void TestFileFaults::diskRefusesTheWrite()
 {
+#ifndef Q_OS_UNIX
+    QSKIP("needs fork() and a file-size limit (setrlimit), which Windows does not have");
+#else
     QFETCH(qint64, limit);
     QFETCH(bool, saved);
     QTemporaryDir dir;
@@ -157,6 +164,7 @@ void TestFileFaults::diskRefusesTheWrite()
         QCOMPARE(contents(path), OldFile);
     }
     QCOMPARE(everything(dir.path()), QStringList {QStringLiteral("reading.naa")}); // no leftovers
+#endif
 }
 
 void TestFileFaults::folderNoOneMayWriteTo_data()
@@ -170,6 +178,10 @@ void TestFileFaults::folderNoOneMayWriteTo_data()
 void TestFileFaults::folderNoOneMayWriteTo()
 {
     QFETCH(QString, kind);
+#ifndef Q_OS_UNIX
+    if (kind.contains(QStringLiteral("/proc")))
+        QSKIP("needs /proc, which Windows does not have");
+#endif
     QTemporaryDir dir;
     const QString notes = dir.filePath(QStringLiteral("notes"));
     QVERIFY(put(notes, OldFile));
@@ -221,6 +233,9 @@ void TestFileFaults::openNotARegularFile_data()
 void TestFileFaults::openNotARegularFile()
 {
     QFETCH(QString, kind);
+#ifndef Q_OS_UNIX
+    QSKIP("FIFOs, Unix sockets and fork() are Linux-only");
+#else
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("x.naa"));
     const QByteArray native = QFile::encodeName(path);
@@ -264,6 +279,7 @@ void TestFileFaults::openNotARegularFile()
     FakePlatform fake;
     const QString problem = refusedOpen(fake, path);
     QVERIFY2(problem.isEmpty(), qPrintable(problem));
+#endif
 }
 
 QTEST_MAIN(TestFileFaults)
