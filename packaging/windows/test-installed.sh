@@ -1,0 +1,145 @@
+#!/usr/bin/env bash
+# The installed Windows program, end to end, under Wine on an X server:
+#   test-installed.sh SETUP.EXE PREFIX_FOLDER
+# Run by scripts/windows.sh, which provides DISPLAY (Xvfb) and WINEDEBUG.
+# Installs silently into a fresh prefix, drives the program with xdotool,
+# uninstalls, and says which checks failed. Screenshots go to PREFIX_FOLDER/shots.
+set -uo pipefail
+setup=$1
+export WINEPREFIX=$2
+title="Orra Native American Astrology v1.65"
+app_dir_win='C:\Program Files\Orra Native American Astrology'
+exe_win="$app_dir_win\\OrraFreeNativeAmericanAstrology.exe"
+settings_key='HKCU\Software\OrraFreeNativeAmericanAstrology\OrraFreeNativeAmericanAstrology\Settings'
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\OrraNativeAmericanAstrology'
+# The default reading (1900, January, 1) as the Linux build saves it.
+expected_reading=$':B99\r\nSjw~j{\x82\r\n:\r\n'
+
+failures=()
+check() { # description, command...
+    local what=$1
+    shift
+    if "$@"; then
+        echo "  ok    $what"
+    else
+        echo "  FAIL  $what"
+        failures+=("$what")
+    fi
+}
+wait_for() { # seconds, command...: true once the command succeeds
+    local deadline=$((SECONDS + $1))
+    shift
+    until "$@"; do
+        ((SECONDS < deadline)) || return 1
+        sleep 0.5
+    done
+}
+windows() { xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | sort; }
+count_windows() { [ "$(windows | wc -l)" -eq "$1" ]; }
+shots=$WINEPREFIX/shots
+shot() { import -window root "$shots/$1.png" 2>/dev/null || true; }
+key() { xdotool key --delay 80 "$@"; sleep 0.5; }
+reg_has() { wine reg query "$@" >/dev/null 2>&1; }
+native() { winepath -u "$1" 2>/dev/null; }
+
+rm -rf "$WINEPREFIX"
+mkdir -p "$WINEPREFIX"
+wineboot -i >/dev/null 2>&1
+wineserver -w
+mkdir -p "$shots"
+
+# A stand-in browser: Wine's shell hands web addresses to the host's xdg-open.
+fake_bin=$WINEPREFIX/fake-bin
+browser_log=$WINEPREFIX/xdg-open.log
+mkdir -p "$fake_bin"
+printf '#!/bin/sh\nprintf "%%s\\n" "$*" >>"%s"\n' "$browser_log" >"$fake_bin/xdg-open"
+chmod +x "$fake_bin/xdg-open"
+export PATH=$fake_bin:$PATH
+
+wine "$setup" /S
+wineserver -w
+app_dir=$(native "$app_dir_win")
+start_menu=$(native 'C:\ProgramData\Microsoft\Windows\Start Menu\Programs')
+check "installed under Program Files" test -f "$app_dir/OrraFreeNativeAmericanAstrology.exe"
+check "Start menu shortcut" test -f "$start_menu/Orra Native American Astrology.lnk"
+check "Add/Remove Programs entry" reg_has "$uninstall_key" /v DisplayName
+check ".naa file type" reg_has 'HKCR\.naa'
+
+wine "$exe_win" &
+first=$!
+check "main window appears" wait_for 30 count_windows 1
+main=$(windows | head -n 1)
+sleep 1
+shot main
+check "reminder date in the registry" reg_has "$settings_key"
+
+# A second copy says so and ends; the first stays.
+wine "$exe_win" &
+second=$!
+check "second copy shows its message" wait_for 20 count_windows 2
+shot second-copy
+key Return
+check "second copy ends" wait_for 10 sh -c "! kill -0 $second 2>/dev/null"
+check "first copy still runs" kill -0 "$first"
+
+# A link, through Wine's shell to the host's browser.
+xdotool windowactivate --sync "$main" 2>/dev/null
+key alt+h o
+check "link reaches xdg-open" wait_for 15 grep -q 'page=help-web-page' "$browser_log"
+
+# A reading, then its report saved.
+xdotool windowactivate --sync "$main" 2>/dev/null
+xdotool type --delay 50 "Ann"
+key alt+a
+check "reading window after Get Result" wait_for 15 sh -c \
+    "xdotool search --onlyvisible --name '^$title\$' | grep -qv '^$main\$'"
+reading=$(windows | grep -v "^$main\$" | head -n 1)
+shot reading
+key alt+s
+check "report window opens" wait_for 15 count_windows 2
+shot report
+saved_win='C:\users\Public\reading.naa'
+saved=$(native "$saved_win")
+key alt+s
+sleep 2
+shot save-dialog
+xdotool type --delay 50 "$saved_win"
+key Return
+wait_for 10 test -f "$saved"
+check "saved reading is byte-identical to the Linux build's" \
+    cmp -s "$saved" <(printf '%s' "$expected_reading")
+key Escape # closes the report
+xdotool windowactivate --sync "$reading" 2>/dev/null
+key alt+F4
+check "closing the reading window ends the program" wait_for 15 sh -c "! kill -0 $first 2>/dev/null"
+wineserver -w
+
+# Opening a saved reading from the shell shows it.
+if [ -f "$saved" ]; then
+    (cd "$(dirname "$saved")" && wine start /unix "$saved") &
+    check "wine start reading.naa shows the reading" wait_for 30 count_windows 1
+    sleep 1
+    shot opened-reading
+    xdotool key alt+F4 2>/dev/null
+    sleep 1
+fi
+wineserver -k 2>/dev/null
+wineserver -w
+
+wine "$app_dir_win\\uninstall.exe" /S
+wineserver -w
+sleep 2
+wineserver -w
+check "uninstall removes the program folder" test ! -e "$app_dir"
+check "uninstall removes the shortcut" test ! -e "$start_menu/Orra Native American Astrology.lnk"
+check "uninstall removes the Add/Remove Programs entry" sh -c "! wine reg query '$uninstall_key' >/dev/null 2>&1"
+check "uninstall removes the file type" sh -c "! wine reg query 'HKCR\\.naa' >/dev/null 2>&1 && ! wine reg query 'HKCR\\OrraNativeAmericanAstrology.Reading' >/dev/null 2>&1"
+check "uninstall keeps the settings value" reg_has "$settings_key"
+check "uninstall keeps the saved reading" test -f "$saved"
+wineserver -k 2>/dev/null
+
+if ((${#failures[@]})); then
+    echo "end-to-end: ${#failures[@]} checks failed"
+    exit 1
+fi
+echo "end-to-end: all checks passed"
