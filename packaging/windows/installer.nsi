@@ -5,7 +5,7 @@
 ; Add/Remove Programs entry and the .naa file type. /S installs silently.
 ; The uninstaller takes away exactly that, and leaves the user's saved
 ; readings and the program's settings value alone.
-Unicode true
+Target amd64-unicode ; the program is 64-bit only
 !include "MUI2.nsh"
 !include "FileFunc.nsh"
 !include "LogicLib.nsh"

@@ -93,7 +93,11 @@ void TestStartup::lockOfADeadCopyDoesNotBlock()
     const QString lock = dir.filePath(QStringLiteral("lock"));
     // A copy that ended without removing its lock (killed, crashed).
     QProcess gone;
+#ifdef Q_OS_WIN
+    gone.start(QStringLiteral("cmd"), {QStringLiteral("/c"), QStringLiteral("exit")});
+#else
     gone.start(QStringLiteral("true"), {});
+#endif
     QVERIFY(gone.waitForFinished());
     const qint64 deadPid = gone.processId() ? gone.processId() : 999999;
     QFile file(lock);
