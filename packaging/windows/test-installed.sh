@@ -6,7 +6,7 @@
 # uninstalls, and says which checks failed. Screenshots go to PREFIX_FOLDER/shots.
 set -uo pipefail
 setup=$1
-export WINEPREFIX=$2
+export WINEPREFIX=$(realpath -m "$2")
 title="Orra Native American Astrology v1.65"
 app_dir_win='C:\Program Files\Orra Native American Astrology'
 exe_win="$app_dir_win\\OrraFreeNativeAmericanAstrology.exe"
@@ -100,8 +100,16 @@ shot reading
 key alt+s
 check "report window opens" wait_for 15 count_windows 2
 shot report
+report=$(windows | grep -v -e "^$main\$" -e "^$reading\$" | head -n 1)
+# Without a window manager a new window gets no keyboard focus of its own.
+xdotool windowfocus --sync "$report" 2>/dev/null
 key alt+s
+if ! wait_for 5 message_box; then # the button itself, then (frmSave's cmdSave at 360,438)
+    xdotool mousemove --window "$report" 397 449 click 1
+fi
 check "save dialog opens" wait_for 15 message_box # titled like a message box
+dialog=$(xdotool search --onlyvisible --name "^Orra Native American Astrology\$" | head -n 1)
+xdotool windowfocus --sync "$dialog" 2>/dev/null
 sleep 1
 shot save-dialog
 # The dialog opens in a folder of the user's; the file is looked for there.

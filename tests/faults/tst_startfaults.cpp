@@ -95,6 +95,10 @@ private:
 
 void TestStartFaults::initTestCase()
 {
+#ifdef Q_OS_WIN
+    QSKIP("startrunner ends with its standard input through QSocketNotifier, which on Windows "
+          "watches sockets only");
+#endif
     QVERIFY(m_dir.isValid());
     QVERIFY(QFileInfo(QStringLiteral(STARTRUNNER)).isExecutable());
     const QString runtime = m_dir.filePath(QStringLiteral("runtime"));
@@ -103,7 +107,9 @@ void TestStartFaults::initTestCase()
     // The copies and this test agree on where the lock lives.
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
     m_lock = SingleInstance::defaultLockPath();
+#ifndef Q_OS_WIN
     QCOMPARE(QFileInfo(m_lock).absolutePath(), QFileInfo(runtime).absoluteFilePath());
+#endif // Windows has no runtime folder to move: the copies use the user's own lock
 
     m_env = QProcessEnvironment::systemEnvironment();
     m_env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
