@@ -36,9 +36,23 @@ wait_for() { # seconds, command...: true once the command succeeds
 }
 windows() { xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | sort; }
 count_windows() { [ "$(windows | wc -l)" -eq "$1" ]; }
+other_window() { # ids...: a visible window of the program that is none of them
+    local pattern="^($(IFS='|'; echo "${*:-none}"))\$"
+    windows | grep -v -E "$pattern" | head -n 1 | grep .
+}
 shots=$WINEPREFIX/shots
 shot() { import -window root "$shots/$1.png" 2>/dev/null || true; }
 key() { xdotool key --delay 80 "$@"; sleep 0.5; }
+click_in() { # window, x, y: a click Wine takes (press and release apart)
+    [ -n "$1" ] || return 1
+    local X Y
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    xdotool mousemove $((X + $2)) $((Y + $3))
+    sleep 0.3
+    xdotool mousedown 1
+    sleep 0.2
+    xdotool mouseup 1
+}
 reg_has() { wine reg query "$@" >/dev/null 2>&1; }
 native() { winepath -u "$1" 2>/dev/null; }
 
@@ -93,19 +107,19 @@ check "link reaches xdg-open" wait_for 15 grep -q 'page=help-web-page' "$browser
 xdotool windowactivate --sync "$main" 2>/dev/null
 xdotool type --delay 50 "Ann"
 key alt+a
-check "reading window after Get Result" wait_for 15 sh -c \
-    "xdotool search --onlyvisible --name '^$title\$' | grep -qv '^$main\$'"
-reading=$(windows | grep -v "^$main\$" | head -n 1)
+check "reading window after Get Result" wait_for 15 other_window "$main"
+reading=$(other_window "$main")
 shot reading
 key alt+s
-check "report window opens" wait_for 15 count_windows 2
+check "report window opens" wait_for 15 other_window "$main" "$reading"
+sleep 1
 shot report
-report=$(windows | grep -v -e "^$main\$" -e "^$reading\$" | head -n 1)
+report=$(other_window "$main" "$reading")
 # Without a window manager a new window gets no keyboard focus of its own.
 xdotool windowfocus --sync "$report" 2>/dev/null
 key alt+s
 if ! wait_for 5 message_box; then # the button itself, then (frmSave's cmdSave at 360,438)
-    xdotool mousemove --window "$report" 397 449 click 1
+    click_in "$report" 397 449
 fi
 check "save dialog opens" wait_for 15 message_box # titled like a message box
 dialog=$(xdotool search --onlyvisible --name "^Orra Native American Astrology\$" | head -n 1)
@@ -125,12 +139,22 @@ key Escape # closes the report
 xdotool windowactivate --sync "$reading" 2>/dev/null
 key alt+F4
 check "closing the reading window ends the program" wait_for 15 sh -c "! kill -0 $first 2>/dev/null"
+wineserver -k 2>/dev/null # whatever is left of a failed step
 wineserver -w
 
 # Opening a saved reading from the shell shows it.
 if [ -n "$saved" ]; then
     (cd "$(dirname "$saved")" && wine start /unix "$saved") &
-    check "wine start reading.naa shows the reading" wait_for 30 count_windows 1
+    # The reading window, not the main window: it is the wider one (633 against 472).
+    reading_shown() {
+        local w
+        for w in $(windows); do
+            eval "$(xdotool getwindowgeometry --shell "$w")"
+            ((WIDTH > 600)) && return 0
+        done
+        return 1
+    }
+    check "wine start reading.naa shows the reading" wait_for 30 reading_shown
     sleep 1
     shot opened-reading
     xdotool key alt+F4 2>/dev/null
