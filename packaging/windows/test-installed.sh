@@ -29,7 +29,7 @@ check() { # description, command...
 wait_for() { # seconds, command...: true once the command succeeds
     local deadline=$((SECONDS + $1))
     shift
-    until "$@"; do
+    until "$@" >/dev/null; do
         ((SECONDS < deadline)) || return 1
         sleep 0.5
     done
@@ -79,6 +79,8 @@ check "Start menu shortcut" test -f "$start_menu/Orra Native American Astrology.
 check "Add/Remove Programs entry" reg_has "$uninstall_key" /v DisplayName
 check ".naa file type" reg_has 'HKCR\.naa'
 
+# The file dialog opens in the working folder: one inside the prefix.
+cd "$WINEPREFIX/drive_c/users/Public"
 wine "$exe_win" &
 first=$!
 check "main window appears" wait_for 30 count_windows 1
