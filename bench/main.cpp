@@ -30,7 +30,9 @@
 #include <QTextDocument>
 #include <QTextStream>
 
+#ifdef Q_OS_UNIX
 #include <sys/resource.h>
+#endif
 
 #include <algorithm>
 #include <vector>
@@ -68,11 +70,15 @@ struct ChildResult
 // machine do hardly changes it, unlike the time on the clock.
 double childrenCpuMs()
 {
+#ifdef Q_OS_UNIX
     rusage usage {};
     getrusage(RUSAGE_CHILDREN, &usage);
     const auto ms
         = [](const timeval &t) { return double(t.tv_sec) * 1e3 + double(t.tv_usec) / 1e3; };
     return ms(usage.ru_utime) + ms(usage.ru_stime);
+#else
+    return 0; // no children's total on Windows: the row reads 0
+#endif
 }
 
 class ChildRunner

@@ -114,6 +114,13 @@ void installFontsAndIcon()
     layoutFamily = installedLayoutFamily();
     QFont font(layoutFamily);
     font.setPointSizeF(8.25);
+#ifdef Q_OS_WIN
+    // GDI's full hinting rounds every advance up to whole pixels, and the
+    // labels' texts no longer fit the room they were laid out for. Vertical
+    // hinting only (drawn by DirectWrite) keeps the widths as designed, as
+    // on Linux; the windows' own fonts inherit it from here.
+    font.setHintingPreference(QFont::PreferVerticalHinting);
+#endif
     QApplication::setFont(font);
 
     QApplication::setWindowIcon(QIcon(new ProgramIconEngine));

@@ -168,13 +168,22 @@ void TestStartup::lockOfADeadCopyDoesNotBlock()
     const QString lock = dir.filePath(QStringLiteral("lock"));
     // A copy that ended without removing its lock (killed, crashed).
     QProcess gone;
+#ifdef Q_OS_WIN
+    gone.start(QStringLiteral("cmd"), {QStringLiteral("/c"), QStringLiteral("exit")});
+#else
     gone.start(QStringLiteral("true"), {});
+#endif
     QVERIFY(gone.waitForFinished());
     const qint64 deadPid = gone.processId() ? gone.processId() : 999999;
     QFile file(lock);
     QVERIFY(file.open(QIODevice::WriteOnly));
+#ifdef Q_OS_WIN
+    const QByteArray host = qgetenv("COMPUTERNAME"); // the host name QLockFile writes there
+#else
+    const QByteArray host = QSysInfo::machineHostName().toUtf8();
+#endif
     file.write(QByteArray::number(deadPid) + '\n' + QCoreApplication::applicationName().toUtf8()
-               + '\n' + QSysInfo::machineHostName().toUtf8() + '\n');
+               + '\n' + host + '\n');
     file.close();
 
     SingleInstance next(lock);

@@ -115,6 +115,10 @@ private:
 
 void TestStartFaults::initTestCase()
 {
+#ifdef Q_OS_WIN
+    QSKIP("startrunner ends with its standard input through QSocketNotifier, which on Windows "
+          "watches sockets only");
+#endif
     QVERIFY(m_dir.isValid());
     QVERIFY(QFileInfo(QStringLiteral(STARTRUNNER)).isExecutable());
     const QString runtime = m_dir.filePath(QStringLiteral("runtime"));

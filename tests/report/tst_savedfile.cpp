@@ -72,6 +72,10 @@ void TestSavedFile::exactBytes()
     QCOMPARE(read->year, QStringLiteral("1975"));
     QCOMPARE(read->month, QStringLiteral("May"));
     QCOMPARE(read->day, QStringLiteral("5"));
+    // The main window's first date, as packaging/windows/test-installed.sh
+    // expects the installed Windows program to save it.
+    QCOMPARE(encodeSavedReading(1900, QStringLiteral("January"), 1),
+             QByteArray(":B99\r\nSjw~j{\x82\r\n:\r\n"));
 }
 
 void TestSavedFile::everyAcceptedDateRoundTrips()

@@ -1,0 +1,303 @@
+#!/usr/bin/env bash
+# The Windows program, cross-built here: installs what it needs, gets Qt for
+# Windows into a cache outside the build folder, cross-builds the program and
+# the QtTest suite into build-win/, deploys the program folder, makes the
+# installer and the portable .zip, then runs the QtTest suite and an
+# end-to-end check of the installed program under Wine.
+#
+#   scripts/windows.sh             everything
+#   scripts/windows.sh build       build, deploy, installer and zip only
+#   scripts/windows.sh tests|e2e   build, then only the QtTest suite or only the
+#                                  end-to-end check
+#   scripts/windows.sh screenshots build, then pictures of every window under
+#                                  Wine into docs/screenshots/windows/
+#
+# Ends with "windows tests: N passed, N failed" (each QtTest program and the
+# end-to-end check count as one, as CTest counts the Linux suite).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+what=${1:-all}
+build=${WIN_BUILD_DIR:-build-win}
+mkdir -p "$build"
+build=$(cd "$build" && pwd)
+cache=${ORRA_WIN_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/orra-windows}
+qt_version=6.4.2
+qt=$cache/qt-$qt_version-mingw64
+prepared=${ORRA_WIN_QT_ARCHIVE:-$root/../shared/windows-qt/qt-$qt_version-mingw64.tar.xz}
+toolchain=$root/cmake/mingw-w64-x86_64.cmake
+version=$(sed -n 's/^project(.* VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+app=OrraFreeNativeAmericanAstrology
+package=OrraNativeAmericanAstrology-$version
+
+packages=(g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64 cmake
+          ninja-build qt6-base-dev qt6-base-dev-tools qt6-svg-dev wine64 nsis icoutils zip
+          unzip xvfb xauth x11-utils xdotool imagemagick fonts-dejavu-core)
+source scripts/lib/packages.sh
+ensure_packages "${packages[@]}"
+
+step() { printf '== %s\n' "$*"; }
+seconds() { date +%s; }
+t0=$(seconds)
+
+# --- Qt for Windows ---------------------------------------------------------
+
+# Qt from the sources Debian builds its own Qt from, so host tools (moc, rcc,
+# uic from /usr) and target libraries are one version.
+build_qt_from_source() {
+    local work=$cache/source
+    rm -rf "$work" "$qt.partial"
+    mkdir -p "$work/lists/partial" "$work/archives/partial"
+    # deb-src entries of the machine's own mirrors, in a list of our own with
+    # package lists of our own: the system's lists stay as they are.
+    local uris suites
+    uris=$( (sed -n 's/^URIs: *//p' /etc/apt/sources.list.d/*.sources 2>/dev/null
+             sed -n 's/^deb \(\[[^]]*\] \)\?\([^ ]*\) .*/\2/p' /etc/apt/sources.list 2>/dev/null) |
+            tr ' ' '\n' | grep -v security | sort -u | head -n 1)
+    suites=$(. /etc/os-release && echo "$VERSION_CODENAME")
+    cat >"$work/debian.sources" <<EOF
+Types: deb deb-src
+URIs: ${uris:-http://deb.debian.org/debian}
+Suites: $suites
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+EOF
+    local apt_opts=(-o Dir::Etc::sourcelist=/dev/null -o Dir::Etc::sourceparts="$work"
+                    -o Dir::State::Lists="$work/lists" -o Dir::Cache::archives="$work/archives"
+                    -o Dir::Cache::pkgcache= -o Dir::Cache::srcpkgcache=)
+    apt-get "${apt_opts[@]}" update -qq
+    (cd "$work" && apt-get "${apt_opts[@]}" source --download-only qt6-base)
+    mkdir -p "$work/qtbase"
+    tar -xf "$work"/qt6-base_${qt_version}*.orig.tar.xz -C "$work/qtbase" --strip-components=1
+    # Debian's qt6-svg source archive may not be reachable: the copy in third_party then.
+    mkdir -p "$work/qtsvg"
+    if (cd "$work" && apt-get "${apt_opts[@]}" source --download-only qt6-svg) 2>/dev/null; then
+        tar -xf "$work"/qt6-svg_${qt_version}*.orig.tar.xz -C "$work/qtsvg" --strip-components=1
+    else
+        tar -xf "$root/../shared/third_party/qtsvg-everywhere-src-$qt_version.tar.xz" \
+            -C "$work/qtsvg" --strip-components=1
+    fi
+
+    # tabletevent: Debian's source drops src/3rdparty/wintab. dynamicgl: with
+    # OpenGL off, 6.4.2's Windows plugin still compiles its dynamic-GL branch.
+    cmake -S "$work/qtbase" -B "$work/build-qtbase" -G Ninja \
+        -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_INSTALL_PREFIX="$qt.partial" \
+        -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+        -DQT_QMAKE_TARGET_MKSPEC=win32-g++ -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=ON \
+        -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DFEATURE_opengl=OFF -DFEATURE_dynamicgl=OFF \
+        -DFEATURE_tabletevent=OFF -DFEATURE_dbus=OFF -DFEATURE_sql=OFF -DFEATURE_network=OFF \
+        -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF -DFEATURE_testlib=ON -DFEATURE_printsupport=ON
+    cmake --build "$work/build-qtbase" -j"$(nproc)"
+    cmake --install "$work/build-qtbase" --strip
+    "$qt.partial/bin/qt-cmake" -S "$work/qtsvg" -B "$work/build-qtsvg" -G Ninja \
+        -DCMAKE_BUILD_TYPE=Release -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF
+    cmake --build "$work/build-qtsvg" -j"$(nproc)"
+    cmake --install "$work/build-qtsvg" --strip
+    mv "$qt.partial" "$qt" # only a finished Qt counts as the cache
+    rm -rf "$work"
+}
+
+if [ ! -f "$qt/lib/cmake/Qt6/Qt6Config.cmake" ]; then
+    mkdir -p "$cache"
+    if [ -f "$prepared" ]; then
+        step "Qt $qt_version for Windows: unpacking $prepared"
+        rm -rf "$qt.partial"
+        mkdir -p "$qt.partial"
+        tar -xJf "$prepared" -C "$qt.partial" --strip-components=1
+        mv "$qt.partial" "$qt"
+    else
+        step "Qt $qt_version for Windows: building from source (once; about 25 minutes)"
+        build_qt_from_source
+    fi
+fi
+t_qt=$(seconds)
+
+# --- Build ------------------------------------------------------------------
+
+step "cross-building into $build"
+cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+    -DCMAKE_PREFIX_PATH="$qt" -DQT_HOST_PATH=/usr -DCMAKE_BUILD_TYPE=Release \
+    -DORRA_BUILD_BENCH=OFF >/dev/null
+cmake --build "$build" -j"$(nproc)"
+t_build=$(seconds)
+
+# --- Deploy: exactly what the program loads ---------------------------------
+
+mingw_dirs=(/usr/lib/gcc/x86_64-w64-mingw32/12-posix /usr/x86_64-w64-mingw32/lib)
+dll_dirs=("$qt/bin" "${mingw_dirs[@]}")
+
+# The DLLs a program or DLL imports that come from Qt or the mingw runtime,
+# and theirs in turn; Windows' own DLLs are not found in those folders.
+imported_dlls() {
+    local -A seen=()
+    local queue=("$@") file name dir
+    while ((${#queue[@]})); do
+        file=${queue[0]}
+        queue=("${queue[@]:1}")
+        while read -r name; do
+            [ -n "${seen[$name]:-}" ] && continue
+            for dir in "${dll_dirs[@]}"; do
+                if [ -f "$dir/$name" ]; then
+                    seen[$name]=$dir/$name
+                    queue+=("$dir/$name")
+                    break
+                fi
+            done
+        done < <(x86_64-w64-mingw32-objdump -p "$file" | sed -n 's/^\s*DLL Name: //p')
+    done
+    printf '%s\n' "${seen[@]}" | sort
+}
+
+deploy() { # folder, program, plugins...
+    local folder=$1 exe=$2 plugin
+    shift 2
+    rm -rf "$folder"
+    mkdir -p "$folder"
+    cp "$exe" "$folder/"
+    for plugin in "$@"; do
+        mkdir -p "$folder/$(dirname "$plugin")"
+        cp "$qt/plugins/$plugin" "$folder/$plugin"
+    done
+    local binaries=("$exe")
+    for plugin in "$@"; do binaries+=("$qt/plugins/$plugin"); done
+    imported_dlls "${binaries[@]}" | xargs -r cp -t "$folder/"
+    x86_64-w64-mingw32-strip --strip-unneeded "$folder"/*.dll "$folder"/*.exe 2>/dev/null || true
+}
+
+dist=$build/dist
+folder=$dist/$package
+step "deploying into $folder"
+deploy "$folder" "$build/src/$app.exe" platforms/qwindows.dll styles/qwindowsvistastyle.dll
+(cd "$dist" && rm -f "$package-portable.zip" && zip -qr "$package-portable.zip" "$package")
+step "installer"
+# The installer's file list, so that the uninstaller removes exactly these.
+{
+    echo '!macro InstallFiles'
+    (cd "$folder" && find . -type d | sort | sed 's|^\./\?||') | while read -r dir; do
+        echo "    SetOutPath \"\$INSTDIR${dir:+\\${dir//\//\\}}\""
+        find "$folder/$dir" -maxdepth 1 -type f | sort | sed 's/.*/    File "&"/'
+    done
+    echo '    SetOutPath "$INSTDIR"'
+    echo '!macroend'
+    echo '!macro UninstallFiles'
+    (cd "$folder" && find . -type f | sort | sed 's|^\./||; s|/|\\|g; s|.*|    Delete "$INSTDIR\\&"|')
+    (cd "$folder" && find . -mindepth 1 -type d | sort -r | sed 's|^\./||; s|/|\\|g; s|.*|    RMDir "$INSTDIR\\&"|')
+    echo '!macroend'
+} >"$dist/files.nsh"
+makensis -V2 -DVERSION="$version" -DSOURCE_DIR="$folder" -DFILE_LIST="$dist/files.nsh" \
+    -DOUT_FILE="$dist/$package-setup.exe" \
+    -DICON_FILE="$(sed -n 's/^IDI_ICON1 ICON "\(.*\)"$/\1/p' "$build/src/orra.rc")" \
+    packaging/windows/installer.nsi
+ls -l "$dist/$package-setup.exe" "$dist/$package-portable.zip"
+t_package=$(seconds)
+
+[ "$what" = build ] && exit 0
+
+# --- Wine -------------------------------------------------------------------
+
+# A private X server for the whole run, and a fresh Wine prefix per use.
+xvfb_pid=
+cleanup() {
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+    [ -n "${WINEPREFIX:-}" ] && WINEPREFIX=$WINEPREFIX wineserver -k 2>/dev/null || true
+}
+trap cleanup EXIT
+display_file=$(mktemp)
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -dpi 96 -nolisten tcp 3>"$display_file" &
+xvfb_pid=$!
+for _ in $(seq 100); do [ -s "$display_file" ] && break; sleep 0.1; done
+export DISPLAY=:$(cat "$display_file")
+rm -f "$display_file"
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" # no Mono or Gecko prompts
+
+new_prefix() { # folder: an empty Wine prefix, its wineserver running
+    [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null || true
+    export WINEPREFIX=$1
+    rm -rf "$WINEPREFIX"
+    wineboot -i >/dev/null 2>&1
+    wineserver -w
+}
+
+passed=0
+failed=0
+failed_names=()
+count() { # name, ok?
+    if [ "$2" = 0 ]; then
+        passed=$((passed + 1))
+    else
+        failed=$((failed + 1))
+        failed_names+=("$1")
+    fi
+}
+
+if [ "$what" = screenshots ]; then
+    new_prefix "$build/wine-shots"
+    shots=$build/shots
+    deploy "$shots" "$build/tools/screenshots/orra_screenshots.exe" platforms/qwindows.dll \
+        styles/qwindowsvistastyle.dll
+    out=$root/docs/screenshots/windows
+    rm -rf "$shots/out"
+    mkdir -p "$shots/out" "$out"
+    (cd "$shots" && timeout 600 wine orra_screenshots.exe out "")
+    cp "$shots"/out/*.png "$out/"
+    echo "Screenshots saved in $out"
+    exit 0
+fi
+
+if [ "$what" = all ] || [ "$what" = tests ]; then
+    # The QtTest suite where it was built (tst_startfaults starts startrunner.exe
+    # from there), with the DLLs and plugins the programs load beside them.
+    step "QtTest suite under Wine"
+    new_prefix "$build/wine-tests"
+    # Wine hands no QT_* variable on to a Windows program: they go into the
+    # prefix's environment (not every test program takes -platform). The
+    # windows platform, on the X server: on Windows the offscreen platform
+    # sees none of the system's fonts, so the layout tests would measure a
+    # fallback font no user gets.
+    wine reg add 'HKCU\Environment' /v QT_QPA_PLATFORM /d windows /f >/dev/null
+    wine reg add 'HKCU\Environment' /v QT_LOGGING_RULES /d 'qt.qpa.*=false' /f >/dev/null
+    wineserver -w
+    suite=$build/tests
+    tests=()
+    while read -r exe; do tests+=("$exe"); done < <(find "$suite" -maxdepth 1 -name 'tst_*.exe' | sort)
+    for plugin in platforms/qoffscreen.dll platforms/qwindows.dll styles/qwindowsvistastyle.dll; do
+        mkdir -p "$suite/$(dirname "$plugin")"
+        cp "$qt/plugins/$plugin" "$suite/$plugin"
+    done
+    imported_dlls "${tests[@]}" "$suite/startrunner.exe" "$suite"/*/*.dll | xargs -r cp -t "$suite/"
+    for exe in "${tests[@]}"; do
+        name=$(basename "$exe" .exe)
+        # Standard output does not reach a pipe under Wine: the results go to a file.
+        rc=0
+        rm -f "$suite/$name.txt"
+        (cd "$suite" && timeout 300 wine "$name.exe" -o "$name.txt,txt" \
+            >"$name.log" 2>&1) || rc=$?
+        totals=$(grep -h '^Totals:' "$suite/$name.txt" 2>/dev/null || true)
+        if [ "$rc" = 0 ] && [ -n "$totals" ]; then
+            printf '  %-22s passed  %s\n' "$name" "$totals"
+            count "$name" 0
+        else
+            printf '  %-22s FAILED  (exit %s) %s\n' "$name" "$rc" "${totals:-no totals}"
+            grep -h -E '^(FAIL!|   Loc:)' "$suite/$name.txt" 2>/dev/null | head -n 20 || true
+            count "$name" 1
+        fi
+    done
+fi
+t_tests=$(seconds)
+
+# The installed program, end to end.
+if [ "$what" = all ] || [ "$what" = e2e ]; then
+    step "installed program under Wine"
+    rc=0
+    bash packaging/windows/test-installed.sh "$dist/$package-setup.exe" "$build/wine-e2e" || rc=$?
+    count "installed program" "$rc"
+fi
+t_e2e=$(seconds)
+
+wineserver -k 2>/dev/null || true
+echo "Windows times: Qt $((t_qt - t0)) s, build $((t_build - t_qt)) s," \
+    "package $((t_package - t_build)) s, QtTest suite $((t_tests - t_package)) s," \
+    "end to end $((t_e2e - t_tests)) s"
+((failed)) && echo "failed under Wine: ${failed_names[*]}"
+echo "windows tests: $passed passed, $failed failed"
+[ "$failed" = 0 ]
