@@ -102,6 +102,19 @@ QString installedLayoutFamily()
     }
     return verdana; // nothing better installed: let Qt find the nearest
 }
+
+void setLayoutHinting(QFont &font)
+{
+#ifdef Q_OS_WIN
+    // GDI's full hinting rounds every advance up to whole pixels, and the
+    // labels' texts no longer fit the room they were laid out for. Vertical
+    // hinting only (drawn by DirectWrite) keeps the widths as designed, as
+    // on Linux, whatever font the desktop gives the application.
+    font.setHintingPreference(QFont::PreferVerticalHinting);
+#else
+    Q_UNUSED(font);
+#endif
+}
 } // namespace
 
 namespace WindowLook {
@@ -114,13 +127,7 @@ void installFontsAndIcon()
     layoutFamily = installedLayoutFamily();
     QFont font(layoutFamily);
     font.setPointSizeF(8.25);
-#ifdef Q_OS_WIN
-    // GDI's full hinting rounds every advance up to whole pixels, and the
-    // labels' texts no longer fit the room they were laid out for. Vertical
-    // hinting only (drawn by DirectWrite) keeps the widths as designed, as
-    // on Linux; the windows' own fonts inherit it from here.
-    font.setHintingPreference(QFont::PreferVerticalHinting);
-#endif
+    setLayoutHinting(font);
     QApplication::setFont(font);
 
     QApplication::setWindowIcon(QIcon(new ProgramIconEngine));
@@ -205,6 +212,7 @@ void layoutFonts(QWidget *window)
         else if (size == 10)
             font.setPointSizeF(9.75);
         // Every attribute set, so nothing of the desktop's font shows through.
+        setLayoutHinting(font);
         font.setResolveMask(QFont::AllPropertiesResolved);
         widget->setFont(font);
     }

@@ -121,9 +121,13 @@ void TestCommandLine::programAnswersWithoutADisplay()
     QVERIFY(program.waitForFinished(20000));
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), status);
-    const QString stdOut = QString::fromLocal8Bit(program.readAllStandardOutput());
+    // Windows writes its console text with CR LF line ends.
+    const auto text = [](const QByteArray &bytes) {
+        return QString::fromLocal8Bit(bytes).replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    };
+    const QString stdOut = text(program.readAllStandardOutput());
     QVERIFY2(out.isEmpty() ? stdOut.isEmpty() : stdOut.startsWith(out), qPrintable(stdOut));
-    QCOMPARE(QString::fromLocal8Bit(program.readAllStandardError()), err);
+    QCOMPARE(text(program.readAllStandardError()), err);
 }
 
 void TestCommandLine::givenFileOpensAfterStartUp_data()
