@@ -66,6 +66,17 @@ bool isHeldOpen(const QString &path)
 }
 } // namespace
 
+QString LockOwner::machineName()
+{
+#ifdef Q_OS_WIN
+    // QLockFile names the machine by COMPUTERNAME there, which can differ from
+    // the host name in case ("VM" and "vm" under Wine).
+    if (const QString name = qEnvironmentVariable("COMPUTERNAME"); !name.isEmpty())
+        return name;
+#endif
+    return QSysInfo::machineHostName();
+}
+
 bool LockOwner::isOtherCopyOfThisProgram(qint64 pid)
 {
     if (pid <= 0 || pid == QCoreApplication::applicationPid())
@@ -116,7 +127,7 @@ bool LockOwner::heldByLiveCopy(const QLockFile &lock)
     // still holds it open; a lock left by a copy that was killed is not held.
     if (!readable)
         return isHeldOpen(lock.fileName());
-    if (!host.isEmpty() && host != QSysInfo::machineHostName())
+    if (!host.isEmpty() && host.compare(machineName(), Qt::CaseInsensitive) != 0)
         return false;
     return isOtherCopyOfThisProgram(pid);
 }

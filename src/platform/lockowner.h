@@ -9,6 +9,9 @@ class QLockFile;
 // copy that was killed, or one that is garbage, must not keep anyone out.
 namespace LockOwner {
 
+// The machine's name as QLockFile writes it into a lock.
+QString machineName();
+
 // True when pid is another running process of this program's executable.
 bool isOtherCopyOfThisProgram(qint64 pid);
 

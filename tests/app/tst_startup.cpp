@@ -3,6 +3,7 @@
 #include "support/windows.h"
 
 #include "app/startup.h"
+#include "platform/lockowner.h"
 #include "report/scrambler.h"
 #include "web/reminder.h"
 
@@ -86,7 +87,7 @@ private:
 #endif
 
 // What QLockFile writes: process id, executable's name, machine.
-QByteArray lockText(qint64 pid, const QString &host = QSysInfo::machineHostName())
+QByteArray lockText(qint64 pid, const QString &host = LockOwner::machineName())
 {
     return QByteArray::number(pid) + '\n'
         + QFileInfo(QCoreApplication::applicationFilePath()).fileName().toUtf8() + '\n'
@@ -177,11 +178,7 @@ void TestStartup::lockOfADeadCopyDoesNotBlock()
     const qint64 deadPid = gone.processId() ? gone.processId() : 999999;
     QFile file(lock);
     QVERIFY(file.open(QIODevice::WriteOnly));
-#ifdef Q_OS_WIN
-    const QByteArray host = qgetenv("COMPUTERNAME"); // the host name QLockFile writes there
-#else
-    const QByteArray host = QSysInfo::machineHostName().toUtf8();
-#endif
+    const QByteArray host = LockOwner::machineName().toUtf8();
     file.write(QByteArray::number(deadPid) + '\n' + QCoreApplication::applicationName().toUtf8()
                + '\n' + host + '\n');
     file.close();

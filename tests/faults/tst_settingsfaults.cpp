@@ -210,6 +210,8 @@ void TestSettingsFaults::spoiledStore()
 #ifdef Q_OS_WIN
     if (!kind.endsWith(QLatin1String("value")))
         QSKIP("the store is the registry: there is no file to spoil");
+    if (kind == "huge value")
+        readable = true; // the registry has no file whose size could hang a start
 #endif
     if (kind == "folder in the file's place") {
         QVERIFY(QDir().mkpath(m_file));
