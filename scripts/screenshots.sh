@@ -10,7 +10,9 @@ cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build-shots}
 dark=false
 [ "${1:-}" = --dark ] && dark=true
-out=${OUT_DIR:-$PWD/docs/screenshots$($dark && echo /dark)}
+sub=""
+$dark && sub=/dark
+out=${OUT_DIR:-$PWD/docs/screenshots$sub}
 BUILD_DIR=$build CMAKE_ARGS="-DBUILD_TESTING=OFF ${CMAKE_ARGS:-}" scripts/setup.sh
 mkdir -p "$out"
 
