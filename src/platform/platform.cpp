@@ -145,18 +145,25 @@ bool storeLockIsFree(const QString &storeFile)
 }
 #endif
 
-// What QSettings writes: UTF-8 text whose lines are blank, a [section], a
-// ;comment or key=value. Checked here because QSettings reports a malformed
-// file only to the first reader in a process and keeps quiet after that.
-bool looksLikeStore(const QString &path)
+// The store file's first bytes, as many as a store can hold: empty when there
+// is no file (or the store is the registry), nothing when it cannot be read.
+std::optional<QByteArray> storeHead(const QString &path)
 {
     QFile file(path);
     if (!file.exists())
-        return true;
+        return QByteArray();
     if (!file.open(QIODevice::ReadOnly))
-        return false;
+        return std::nullopt;
+    return file.read(StoreMaxBytes + 1);
+}
+
+// What QSettings writes: UTF-8 text whose lines are blank, a [section], a
+// ;comment or key=value. Checked here because QSettings reports a malformed
+// file only to the first reader in a process and keeps quiet after that.
+bool looksLikeStore(const QByteArray &head)
+{
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = utf8.decode(file.read(StoreMaxBytes + 1)); // without a byte-order mark
+    const QString text = utf8.decode(head); // without a byte-order mark
     if (utf8.hasError() || text.contains(QChar(0)))
         return false;
 
@@ -167,12 +174,6 @@ bool looksLikeStore(const QString &path)
             return false;
     }
     return true;
-}
-
-bool startsWithMark(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) && file.read(3) == "\xef\xbb\xbf";
 }
 
 // The store, or null when it cannot be read or holds something QSettings
@@ -187,10 +188,13 @@ std::unique_ptr<QSettings> openStore()
     auto store = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
                                              AppInfo::ExecutableName, AppInfo::ExecutableName);
     store->allKeys(); // sections are parsed on demand; a malformed one shows only now
+    const std::optional<QByteArray> head = storeHead(store->fileName());
+    if (!head)
+        return nullptr;
     // An editor's UTF-8 byte-order mark: QSettings reads past it, but says FormatError.
     const bool markOnly
-        = store->status() == QSettings::FormatError && startsWithMark(store->fileName());
-    if ((store->status() != QSettings::NoError && !markOnly) || !looksLikeStore(store->fileName()))
+        = store->status() == QSettings::FormatError && head->startsWith("\xef\xbb\xbf");
+    if ((store->status() != QSettings::NoError && !markOnly) || !looksLikeStore(*head))
         return nullptr;
     return store;
 }
