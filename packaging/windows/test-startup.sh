@@ -19,7 +19,7 @@ program=OrraFreeNativeAmericanAstrology.exe
 reading=$':B@>\r\nVj\x82\r\n>\r\n'
 
 failures=()
-check() { # description, command...
+check() { # what is checked, command...
     local what=$1
     shift
     if "$@"; then
