@@ -10,7 +10,8 @@
 #   scripts/windows.sh tests|e2e   build, then only the QtTest suite or only the
 #                                  end-to-end check
 #   scripts/windows.sh screenshots build, then pictures of every window under
-#                                  Wine into docs/screenshots/windows/
+#                                  Wine into docs/screenshots/windows/, at 96 dpi
+#                                  (name.png), 144 and 192 dpi (name@144dpi.png)
 #
 # Ends with "windows tests: N passed, N failed" (each QtTest program and the
 # end-to-end check count as one, as CTest counts the Linux suite).
@@ -238,7 +239,14 @@ if [ "$what" = screenshots ]; then
     out=$root/docs/screenshots/windows
     rm -rf "$shots/out"
     mkdir -p "$shots/out" "$out"
-    (cd "$shots" && timeout 600 wine orra_screenshots.exe out "")
+    # The desktop's scale as Windows users set it (100 %, 150 %, 200 %).
+    for dpi in 96 144 192; do
+        wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d $dpi /f >/dev/null
+        wineserver -w
+        suffix=@${dpi}dpi
+        [ $dpi = 96 ] && suffix=
+        (cd "$shots" && timeout 600 wine orra_screenshots.exe out "$suffix")
+    done
     cp "$shots"/out/*.png "$out/"
     echo "Screenshots saved in $out"
     exit 0
@@ -265,13 +273,11 @@ if [ "$what" = all ] || [ "$what" = tests ]; then
         cp "$qt/plugins/$plugin" "$suite/$plugin"
     done
     imported_dlls "${tests[@]}" "$suite/startrunner.exe" "$suite"/*/*.dll | xargs -r cp -t "$suite/"
-    for exe in "${tests[@]}"; do
-        name=$(basename "$exe" .exe)
+    run_test() { # name, program: one QtTest program, counted under name
+        local name=$1 rc=0 totals
         # Standard output does not reach a pipe under Wine: the results go to a file.
-        rc=0
         rm -f "$suite/$name.txt"
-        (cd "$suite" && timeout 300 wine "$name.exe" -o "$name.txt,txt" \
-            >"$name.log" 2>&1) || rc=$?
+        (cd "$suite" && timeout 300 wine "$2" -o "$name.txt,txt" >"$name.log" 2>&1) || rc=$?
         totals=$(grep -h '^Totals:' "$suite/$name.txt" 2>/dev/null || true)
         if [ "$rc" = 0 ] && [ -n "$totals" ]; then
             printf '  %-22s passed  %s\n' "$name" "$totals"
@@ -281,6 +287,15 @@ if [ "$what" = all ] || [ "$what" = tests ]; then
             grep -h -E '^(FAIL!|   Loc:)' "$suite/$name.txt" 2>/dev/null | head -n 20 || true
             count "$name" 1
         fi
+    }
+    for exe in "${tests[@]}"; do
+        run_test "$(basename "$exe" .exe)" "$(basename "$exe")"
+    done
+    # Texts must fit at 150 % and 200 % too, where Qt scales every window.
+    for dpi in 144 192; do
+        wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d $dpi /f >/dev/null
+        wineserver -w
+        run_test "tst_layout@${dpi}dpi" tst_layout.exe
     done
 fi
 t_tests=$(seconds)
@@ -291,6 +306,10 @@ if [ "$what" = all ] || [ "$what" = e2e ]; then
     rc=0
     bash packaging/windows/test-installed.sh "$dist/$package-setup.exe" "$build/wine-e2e" || rc=$?
     count "installed program" "$rc"
+    step "starting the installed program from the shell and the console under Wine"
+    rc=0
+    bash packaging/windows/test-startup.sh "$dist/$package-setup.exe" "$build/wine-startup" || rc=$?
+    count "shell and console" "$rc"
 fi
 t_e2e=$(seconds)
 

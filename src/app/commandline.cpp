@@ -7,6 +7,14 @@
 #include <QCommandLineParser>
 #include <QFile>
 
+#include <cstdio>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+
+#include <shellapi.h>
+#endif
+
 namespace {
 // Qt's own options that take a value; Qt reads them from the same arguments.
 // Listed so that the value is not taken for a file and the option not refused.
@@ -88,9 +96,47 @@ CommandLine parseCommandLine(const QStringList &arguments)
 QStringList commandLineArguments(int argc, char *argv[])
 {
     QStringList arguments;
+#ifdef Q_OS_WIN
+    // argv is in the ANSI code page, where a folder named in another script
+    // turns into question marks: the arguments as Windows gives them, in
+    // UTF-16, split as QCoreApplication::arguments() splits them.
+    int count = 0;
+    if (wchar_t **wide = CommandLineToArgvW(GetCommandLineW(), &count)) {
+        for (int i = 0; i < count; ++i)
+            arguments.append(QString::fromWCharArray(wide[i]));
+        LocalFree(wide);
+        return arguments;
+    }
+#endif
     for (int i = 0; i < argc; ++i)
         arguments.append(QFile::decodeName(argv[i]));
     return arguments;
+}
+
+void printAnswer(const CommandLine &command)
+{
+    const bool mistake = command.outcome == CommandLine::Mistake;
+#ifdef Q_OS_WIN
+    // A windowed program has no console of its own: the answer goes where the
+    // handle was redirected (a file, a pipe, NUL), or else to the console of
+    // the command prompt that started the program.
+    HANDLE out = GetStdHandle(mistake ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+    DWORD written = 0;
+    DWORD mode = 0;
+    if (out && out != INVALID_HANDLE_VALUE && !GetConsoleMode(out, &mode)) {
+        const QByteArray bytes = command.text.toLocal8Bit();
+        WriteFile(out, bytes.constData(), DWORD(bytes.size()), &written, nullptr);
+        return;
+    }
+    if (!out || out == INVALID_HANDLE_VALUE) {
+        if (!AttachConsole(ATTACH_PARENT_PROCESS))
+            return; // started without one: nowhere to say it
+        out = GetStdHandle(mistake ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+    }
+    WriteConsoleW(out, command.text.utf16(), DWORD(command.text.size()), &written, nullptr);
+#else
+    std::fputs(qPrintable(command.text), mistake ? stderr : stdout);
+#endif
 }
 
 void openGivenReading(const QString &file)

@@ -22,7 +22,12 @@ struct CommandLine
 // --help and a mistake are answered before any display is opened.
 CommandLine parseCommandLine(const QStringList &arguments);
 
+// On Windows from the command line Windows keeps in UTF-16, not from argv.
 QStringList commandLineArguments(int argc, char *argv[]);
+
+// The help, version or mistake text on standard output or standard error; on
+// Windows, where the program has no console, on the one it was started from.
+void printAnswer(const CommandLine &command);
 
 // After start-up: does with the file what "&Open Previously Saved Reading"
 // does with a chosen one. Nothing for an empty name.

@@ -5,7 +5,6 @@
 #include <QApplication>
 
 #include <csignal>
-#include <cstdio>
 
 int main(int argc, char *argv[])
 {
@@ -18,8 +17,7 @@ int main(int argc, char *argv[])
     // --help, --version and mistakes are answered before a display is opened.
     const CommandLine command = parseCommandLine(commandLineArguments(argc, argv));
     if (command.outcome != CommandLine::Run) {
-        std::fputs(qPrintable(command.text),
-                   command.outcome == CommandLine::Mistake ? stderr : stdout);
+        printAnswer(command);
         return command.exitStatus();
     }
 

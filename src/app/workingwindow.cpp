@@ -2,6 +2,7 @@
 
 #include "app/navigation.h"
 #include "web/links.h"
+#include "widgets/enterkey.h"
 #include "widgets/linklabel.h"
 #include "widgets/windowlook.h"
 
@@ -50,6 +51,7 @@ void WorkingWindow::setUpCommon(QWidget *clientArea)
         }
     });
 
+    pressButtonsWithEnter(this);
     WindowLook::fixClientArea(this, clientArea);
 }
 

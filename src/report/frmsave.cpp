@@ -9,6 +9,7 @@
 #include "report/savedfile.h"
 #include "signs/signtable.h"
 #include "web/links.h"
+#include "widgets/enterkey.h"
 #include "widgets/windowlook.h"
 
 #include <QFocusFrame>
@@ -32,13 +33,17 @@ frmSave::frmSave(QWidget *readingWindow)
         WindowLook::setColors(link, LinkBlue);
     WindowLook::setBackground(ui->fraFullBrand, Pink);
     WindowLook::stylePromotions(ui->lblCobrand, ui->lblFullBrand, Pink, ui->lblFullBrand);
-    // Neither button is pressed by Enter while reading the report.
+    // Neither button is pressed by Enter while reading the report, only the
+    // one that has the focus.
     ui->cmdSave->setAutoDefault(false);
     ui->cmdPrint->setAutoDefault(false);
+    pressButtonsWithEnter(this);
 
     // The reader starts in the report: arrows and PgDn scroll it at once, and
-    // a ring around it shows where the keys go.
-    ui->RTB->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    // a ring around it shows where the keys go. No keyboard caret: it would
+    // start at the end, where the composition leaves the insertion point, and
+    // the first key would jump there.
+    ui->RTB->setTextInteractionFlags(Qt::TextSelectableByMouse);
     ui->RTB->setFocusPolicy(Qt::StrongFocus);
     (new QFocusFrame(this))->setWidget(ui->RTB);
     ui->RTB->installEventFilter(this);

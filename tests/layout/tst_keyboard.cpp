@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTabBar>
 #include <QTest>
 #include <QTextEdit>
@@ -29,6 +30,10 @@ private slots:
     void readingWindowKeys();
     void readingHeadingsNameTheirValues();
     void reportKeys();
+    void reportScrollsFromTheTop_data();
+    void reportScrollsFromTheTop();
+    void enterPressesTheFocusedButton_data();
+    void enterPressesTheFocusedButton();
     void readingTabKeys_data();
     void readingTabKeys();
     void f10OpensTheMenuBar_data();
@@ -173,6 +178,80 @@ void TestKeyboard::reportKeys()
     QTest::keyClick(&report, Qt::Key_Return);
     QCOMPARE(fake.dialogs.size(), 1);
     QCOMPARE(fake.printerRequests, 1);
+}
+
+void TestKeyboard::reportScrollsFromTheTop_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addRow("Down") << int(Qt::Key_Down);
+    QTest::addRow("PgDn") << int(Qt::Key_PageDown);
+}
+
+// One key moves the view one step from the top, not to the end of the text,
+// where the insertion point is left.
+void TestKeyboard::reportScrollsFromTheTop()
+{
+    QFETCH(int, key);
+    FakePlatform fake;
+    frmSave report(readingFor(QStringLiteral("May"), 5));
+    report.show();
+    report.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&report));
+    auto *text = child<QTextEdit>(&report, "RTB");
+    QScrollBar *bar = text->verticalScrollBar();
+    QCOMPARE(bar->value(), 0);
+    QVERIFY(bar->maximum() > bar->pageStep());
+    QTest::keyClick(text, Qt::Key(key));
+    QCOMPARE(bar->value(), key == Qt::Key_Down ? bar->singleStep() : bar->pageStep());
+}
+
+void TestKeyboard::enterPressesTheFocusedButton_data()
+{
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("key");
+    const QList<std::pair<const char *, const char *>> buttons {
+        {"main", "cmdCalculate"}, {"main", "cmdOpen"},   {"reading", "cmdSave"},
+        {"reading", "cmdBack"},   {"report", "cmdSave"}, {"report", "cmdPrint"},
+        {"about", "cmdOK"}};
+    const QList<std::pair<const char *, Qt::Key>> keys {
+        {"Return", Qt::Key_Return}, {"Enter", Qt::Key_Enter}, {"Space", Qt::Key_Space}};
+    for (const auto &[window, button] : buttons) {
+        for (const auto &[name, key] : keys)
+            QTest::addRow("%s %s %s", window, button, name) << window << button << int(key);
+    }
+}
+
+void TestKeyboard::enterPressesTheFocusedButton()
+{
+    QFETCH(QString, window);
+    QFETCH(QString, button);
+    QFETCH(int, key);
+    FakePlatform fake;
+    std::unique_ptr<QDialog> dialog;
+    QWidget *shown = nullptr;
+    if (window == QLatin1String("main")) {
+        shown = Navigation::showMain();
+    } else {
+        shown = readingFor(QStringLiteral("May"), 5);
+        if (window == QLatin1String("report"))
+            dialog = std::make_unique<frmSave>(shown);
+        else if (window == QLatin1String("about"))
+            dialog = std::make_unique<frmAbout>(shown);
+    }
+    if (dialog) {
+        dialog->show();
+        shown = dialog.get();
+    }
+    shown->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(shown));
+    auto *pushed = child<QAbstractButton>(shown, button.toLatin1().constData());
+    pushed->setFocus();
+    QSignalSpy clicks(pushed, &QAbstractButton::clicked);
+    if (window == QLatin1String("reading") && button == QLatin1String("cmdSave"))
+        whenModalOpens([](QWidget *modal) { modal->close(); });
+    QTest::keyClick(pushed, Qt::Key(key));
+    QTRY_COMPARE(clicks.size(), 1);
 }
 
 void TestKeyboard::readingTabKeys_data()
