@@ -67,6 +67,39 @@ stop_program() { # as Windows asks a program to close: WM_CLOSE to its windows
     wait_for 30 sh -c "! kill -0 $running 2>/dev/null"
 }
 
+# A file held open, without delete sharing, by a process that is not the
+# program: the running check cannot see it, so uninstalling must leave it for
+# the next restart. Held until Wine stops.
+hold_file() { # Windows path
+    printf '@ping -n 3600 127.0.0.1 >nul <"%s"\r\n' "$1" >"$WINEPREFIX/drive_c/hold.cmd"
+    (wine cmd /c 'C:\hold.cmd' >/dev/null 2>&1 &)
+    wait_for 30 holding
+}
+holding() { # the holder runs in this prefix (cmd opened the file before starting it)
+    local p
+    for p in $(pgrep -f -i 'ping.* 3600 '); do
+        grep -q -z -x "WINEPREFIX=$WINEPREFIX" "/proc/$p/environ" 2>/dev/null && return 0
+    done
+    return 1
+}
+# As Windows does at the next start and logon: the files left for it go, then
+# RunOnce runs. wineboot does both for everyone's RunOnce; Wine's shell does
+# not run the user's, so that runs here as Windows' shell would run it.
+restart() {
+    wineserver -k
+    timeout 60 wineserver -w
+    wineboot -r >/dev/null 2>&1
+    local run
+    run=$(wine reg query "HKCU\\$runonce_key" /v OrraNativeAmericanAstrology 2>/dev/null |
+        sed -n 's/.*REG_SZ *//p' | tr -d '\r')
+    if [ -n "$run" ]; then
+        wine reg delete "HKCU\\$runonce_key" /v OrraNativeAmericanAstrology /f >/dev/null 2>&1
+        printf '@%s\r\n' "$run" >"$WINEPREFIX/drive_c/runonce.cmd"
+        wine cmd /c 'C:\runonce.cmd' >/dev/null 2>&1
+    fi
+    timeout 120 wineserver -w
+}
+
 another_program() { # hive: .naa opens with another program, listed under Open with
     wine reg add "$1\\Software\\Classes\\.naa" /ve /d Other.Reading /f
     wine reg add "$1\\Software\\Classes\\.naa\\OpenWithProgids" /v Other.Reading /t REG_NONE /f
@@ -122,10 +155,14 @@ replaced() { # exit status, hive, folder
 moved() { # exit status, hive, from folder, to folder
     [ "$1" = 0 ] && [ ! -e "$(native "$3")" ] && has_program_files "$4" && one_entry_for "$2" "$4"
 }
+left_for_restart() { # exit status, hive, folder, held file
+    [ "$1" = $((3010 % 256)) ] && [ -f "$(native "$4")" ] && [ -f "$(native "$3")/uninstall.exe" ] &&
+        reg_has "$2\\$entry_key" && reg_has "$2\\$runonce_key" /v OrraNativeAmericanAstrology
+}
 type_shared() { other_program_keeps_naa "$1" && ours_offered "$1"; }
 
 scope_cycle() { # AllUsers or CurrentUser
-    local scope=$1 hive=HKCU dir=$current_user_dir menu=$current_user_menu rc before
+    local scope=$1 hive=HKCU dir=$current_user_dir menu=$current_user_menu rc before held
     if [ "$scope" = AllUsers ]; then hive=HKLM dir=$all_users_dir menu=$all_users_menu; fi
     echo "-- /$scope, beside another program that opens .naa"
     another_program "$hive"
@@ -163,6 +200,18 @@ scope_cycle() { # AllUsers or CurrentUser
     check "$scope: uninstall leaves nothing of the program" nothing_left
     check "$scope: the other program's .naa and Open with entry survive" \
         other_program_keeps_naa "$hive"
+
+    # A file in use by another process: the rest goes now, that file and then
+    # the entry at the next restart.
+    wine "$setup" /S "/$scope"
+    held="$dir\\$(cd "$deployed" && ls | grep -i -m 1 '\.dll$')"
+    hold_file "$held"
+    rc=0; uninstall_in_place "$dir" || rc=$?
+    check "$scope: a file in use is left for the restart (exit $rc), with the entry" \
+        left_for_restart "$rc" "$hive" "$dir" "$held"
+    restart
+    check "$scope: after the restart nothing of the program is left" nothing_left
+
     wine reg delete "$hive\\Software\\Classes\\.naa" /f >/dev/null 2>&1
     wine reg delete "$hive\\Software\\Classes\\Other.Reading" /f >/dev/null 2>&1
 }
