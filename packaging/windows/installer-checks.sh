@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # The installer's life cycle in one scope, under Wine: sourced by
 # test-installed.sh, whose check, wait_for, reg_has, native, windows and key
 # it uses. Beside another program that opens .naa, installs, is refused while
@@ -9,13 +10,14 @@ exe_name=OrraFreeNativeAmericanAstrology.exe
 progid=OrraNativeAmericanAstrology.Reading
 entry_key='Software\Microsoft\Windows\CurrentVersion\Uninstall\OrraNativeAmericanAstrology'
 runonce_key='Software\Microsoft\Windows\CurrentVersion\RunOnce'
-wine_user=$(ls "$WINEPREFIX/drive_c/users" | grep -v -x Public | head -n 1)
+wine_user=$(find "$WINEPREFIX/drive_c/users" -mindepth 1 -maxdepth 1 ! -name Public -printf '%f\n' -quit)
 all_users_dir="C:\\Program Files\\$product"
 current_user_dir="C:\\users\\$wine_user\\AppData\\Local\\Programs\\$product"
 elsewhere_dir='C:\OrraElsewhere' # /D= takes no quotes: no blanks
 all_users_menu='C:\ProgramData\Microsoft\Windows\Start Menu\Programs'
 current_user_menu="C:\\users\\$wine_user\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs"
 # The program folder the installer was made from, beside it.
+# shellcheck disable=SC2154 # setup is the caller's
 deployed=${setup%-setup.exe}
 
 # Exactly the deployed files and the uninstaller.
@@ -204,7 +206,7 @@ scope_cycle() { # AllUsers or CurrentUser
     # A file in use by another process: the rest goes now, that file and then
     # the entry at the next restart.
     wine "$setup" /S "/$scope"
-    held="$dir\\$(cd "$deployed" && ls | grep -i -m 1 '\.dll$')"
+    held="$dir\\$(find "$deployed" -maxdepth 1 -iname '*.dll' -printf '%f\n' -quit)"
     hold_file "$held"
     rc=0; uninstall_in_place "$dir" || rc=$?
     check "$scope: a file in use is left for the restart (exit $rc), with the entry" \

@@ -111,7 +111,7 @@ Function ${UN}CloseProgram ; folder on the stack
         FileOpen $R1 "$R0\${EXE}" a
         ${If} ${Errors}
             MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
-                "${PRODUCT} is running from $R0.$\r$\n$\r$\nClose it and click Retry, or click Cancel to leave it as it is." \
+                "${PRODUCT} is running from$\r$\n$R0$\r$\n$\r$\nClose it, then click Retry; or click Cancel to leave it as it is." \
                 /SD IDCANCEL IDRETRY retry
             DetailPrint "${PRODUCT} is running: nothing was changed."
             SetErrorLevel 2
