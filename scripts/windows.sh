@@ -181,7 +181,7 @@ step "installer"
     echo '    SetOutPath "$INSTDIR"'
     echo '!macroend'
     echo '!macro UninstallFiles'
-    (cd "$folder" && find . -type f | sort | sed 's|^\./||; s|/|\\|g; s|.*|    Delete "$INSTDIR\\&"|')
+    (cd "$folder" && find . -type f | sort | sed 's|^\./||; s|/|\\|g; s|.*|    Delete /REBOOTOK "$INSTDIR\\&"|')
     (cd "$folder" && find . -mindepth 1 -type d | sort -r | sed 's|^\./||; s|/|\\|g; s|.*|    RMDir "$INSTDIR\\&"|')
     echo '!macroend'
 } >"$dist/files.nsh"

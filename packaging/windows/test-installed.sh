@@ -2,8 +2,10 @@
 # The installed Windows program, end to end, under Wine on an X server:
 #   test-installed.sh SETUP.EXE PREFIX_FOLDER
 # Run by scripts/windows.sh, which provides DISPLAY (Xvfb) and WINEDEBUG.
-# Installs silently into a fresh prefix, drives the program with xdotool,
-# uninstalls, and says which checks failed. Screenshots go to PREFIX_FOLDER/shots.
+# In a fresh prefix: the installer's life cycle just for the user
+# (installer-checks.sh); then installed for everyone, the program driven with
+# xdotool, uninstalled; then the life cycle for everyone. Says which checks
+# failed. Screenshots go to PREFIX_FOLDER/shots.
 set -uo pipefail
 setup=$1
 export WINEPREFIX=$(realpath -m "$2")
@@ -70,7 +72,16 @@ printf '#!/bin/sh\nprintf "%%s\\n" "$*" >>"%s"\n' "$browser_log" >"$fake_bin/xdg
 chmod +x "$fake_bin/xdg-open"
 export PATH=$fake_bin:$PATH
 
-wine "$setup" /S
+source "$(dirname "$0")/installer-checks.sh"
+
+# highestAvailable: an administrator is asked, anyone else installs just for
+# themselves without being asked (Wine has no users without the rights).
+check "the installer asks for no more rights than the user has" \
+    grep -a -q 'requestedExecutionLevel level="highestAvailable"' "$setup"
+scope_cycle CurrentUser
+
+echo "-- /AllUsers, the program driven"
+wine "$setup" /S /AllUsers
 wineserver -w
 app_dir=$(native "$app_dir_win")
 start_menu=$(native 'C:\ProgramData\Microsoft\Windows\Start Menu\Programs')
@@ -165,16 +176,15 @@ fi
 wineserver -k 2>/dev/null
 wineserver -w
 
-wine "$app_dir_win\\uninstall.exe" /S
-wineserver -w
-sleep 2
-wineserver -w
+uninstall "$app_dir_win"
 check "uninstall removes the program folder" test ! -e "$app_dir"
 check "uninstall removes the shortcut" test ! -e "$start_menu/Orra Native American Astrology.lnk"
 check "uninstall removes the Add/Remove Programs entry" sh -c "! wine reg query '$uninstall_key' >/dev/null 2>&1"
 check "uninstall removes the file type" sh -c "! wine reg query 'HKCR\\.naa' >/dev/null 2>&1 && ! wine reg query 'HKCR\\OrraNativeAmericanAstrology.Reading' >/dev/null 2>&1"
 check "uninstall keeps the settings value" reg_has "$settings_key"
 check "uninstall keeps the saved reading" test -f "${saved:-/nonexistent}"
+
+scope_cycle AllUsers
 wineserver -k 2>/dev/null
 
 if ((${#failures[@]})); then
