@@ -1,7 +1,7 @@
 #include "platform.h"
 
 #include "appinfo.h"
-#include "lockowner.h"
+#include "singleinstance.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -135,13 +135,9 @@ bool isSaneStorePlace(const QString &path)
 // live writer, or anything else in the way, makes this one write fail.
 bool storeLockIsFree(const QString &storeFile)
 {
-    QLockFile lock(storeFile + QStringLiteral(".lock"));
-    const QFileInfo info(lock.fileName());
-    if (!info.exists() && !info.isSymLink())
-        return true;
-    if (!LockOwner::isOursToUse(lock.fileName()) || LockOwner::heldByLiveCopy(lock))
-        return false;
-    return lock.removeStaleLockFile() && !QFileInfo::exists(lock.fileName());
+    const QString lock = storeFile + QStringLiteral(".lock");
+    return HeldLock::isOwnSmallFileOrNothing(lock, StoreMaxBytes)
+        && HeldLock::clearIfStale(lock) == HeldLock::State::Gone;
 }
 #endif
 
