@@ -324,7 +324,7 @@ void TestStartup::lockPlaceIgnoresTheEnvironment()
     const QFileInfo folder(QFileInfo(usual).path());
     QVERIFY2(folder.isDir() && folder.ownerId() == ::getuid()
                  && !(folder.permissions() & (QFile::WriteGroup | QFile::WriteOther)),
-             qPrintable(folder.path()));
+             qPrintable(folder.filePath()));
 #endif
 }
 

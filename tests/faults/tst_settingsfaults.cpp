@@ -71,6 +71,8 @@ private slots:
     void spoiledStore();
     void storeThatWouldHang_data();
     void storeThatWouldHang();
+    void writtenStoreReadsBack_data();
+    void writtenStoreReadsBack();
 
 private:
     // What lies at the store's place, down to the bytes.
@@ -362,6 +364,36 @@ void TestSettingsFaults::storeThatWouldHang()
     QtPlatform real;
     QCOMPARE(real.readSetting(Group, Key),
              std::optional<QString>(ScrambleText(formatReminderDate(today, QLocale()))));
+}
+
+void TestSettingsFaults::writtenStoreReadsBack_data()
+{
+    // What is in the store before the program writes its date there.
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("nothing yet") << "nothing yet";
+    QTest::newRow("many keys, as the store spells them") << "many keys";
+    QTest::newRow("many keys, spelled by hand") << "many keys by hand";
+}
+
+void TestSettingsFaults::writtenStoreReadsBack()
+{
+#ifdef Q_OS_WIN
+    QSKIP("the store is the registry there");
+#endif
+    QFETCH(QString, kind);
+    QVERIFY(QDir().mkpath(m_folder));
+    QByteArray text = "[Settings]\n";
+    // 16,379 bytes, just under the store's limit; the store spells "a b" as "a%20b".
+    for (int i = 0; text.size() + 11 <= 16379; ++i)
+        text += (kind == "many keys" ? "a_b_" : "a b ") + QByteArray::number(1000 + i) + "=1\n";
+    if (kind != "nothing yet")
+        QVERIFY(put(m_file, text));
+
+    QtPlatform real;
+    const QString date = ScrambleText(formatReminderDate(Today, QLocale()));
+    const bool written = real.writeSetting(Group, Key, date);
+    QVERIFY(written || kind != "nothing yet");
+    QCOMPARE(real.readSetting(Group, Key), std::optional<QString>(written ? date : QString()));
 }
 
 int main(int argc, char *argv[])
