@@ -5,7 +5,8 @@
 #include "platform/appinfo.h"
 #include "platform/platform.h"
 #include "web/reminder.h"
-#include "widgets/windowlook.h"
+#include "widgets/layoutfonts.h"
+#include "widgets/programicon.h"
 
 #include <QApplication>
 
@@ -16,7 +17,8 @@ void setUpApplication()
     QApplication::setDesktopFileName(QStringLiteral("orra-native-american-astrology"));
     // Only a user's close of a working window ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
-    WindowLook::installFontsAndIcon();
+    LayoutFonts::install();
+    ProgramIcon::install();
 }
 
 bool startProgram(SingleInstance &instance)

@@ -15,7 +15,8 @@
 #include "signs/determination.h"
 #include "web/frmabout.h"
 #include "web/reminder.h"
-#include "widgets/windowlook.h"
+#include "widgets/layoutfonts.h"
+#include "widgets/programicon.h"
 
 #include "support/fakeplatform.h"
 
@@ -251,7 +252,8 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(AppInfo::ExecutableName);
     QApplication::setApplicationDisplayName(QString());
     QApplication::setQuitOnLastWindowClosed(false);
-    WindowLook::installFontsAndIcon();
+    LayoutFonts::install();
+    ProgramIcon::install();
 
     const QStringList args = QCoreApplication::arguments();
     if (args.size() < 2 || args.size() > 3) {
