@@ -110,12 +110,6 @@ namespace {
 // The store holds one short line; anything larger is not one the program wrote.
 constexpr qint64 StoreMaxBytes = 16 * 1024;
 
-std::unique_ptr<QSettings> makeStore()
-{
-    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
-                                       AppInfo::ExecutableName, AppInfo::ExecutableName);
-}
-
 #ifndef Q_OS_WIN // the registry needs none of these guards
 // Where QSettings keeps the file-based store, worked out without opening it:
 // QSettings reads the file whole as it opens it.
@@ -126,29 +120,32 @@ QString storeFileName()
         + QStringLiteral(".conf");
 }
 
-// The store file's bytes when it is one QSettings could have written: UTF-8
-// lines that are blank, a [section], a ;comment or key=value. Checked here
-// because QSettings reports a malformed file only to the first reader in a
-// process. Only a plain file of a sane size (or none yet) is opened: a FIFO
-// would wait for ever, a device or a huge file read without end.
-std::optional<QByteArray> storeBytes(const QString &path)
+// Whether the store file (or its absence) is one QSettings could have written:
+// UTF-8 lines, after an editor's byte-order mark perhaps, that are blank, a
+// [section], a ;comment or key=value. Checked here because QSettings reports a
+// malformed file only to the first reader in a process. Only a plain file of a
+// sane size is opened: a FIFO would wait for ever, a device or a huge file
+// read without end.
+bool looksWritten(const QString &path)
 {
     QFile file(path);
-    if (!HeldLock::isOwnSmallFileOrNothing(path, StoreMaxBytes)
-        || (file.exists() && !file.open(QIODevice::ReadOnly)))
-        return std::nullopt;
-    const QByteArray bytes = file.isOpen() ? file.read(StoreMaxBytes) : QByteArray();
+    if (!HeldLock::isOwnSmallFileOrNothing(path, StoreMaxBytes))
+        return false;
+    if (!file.exists())
+        return true;
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = utf8.decode(bytes); // without a byte-order mark
+    const QString text = utf8.decode(file.read(StoreMaxBytes)); // without a byte-order mark
     if (utf8.hasError() || text.contains(QChar(0)))
-        return std::nullopt;
+        return false;
     for (QStringView line : QStringView(text).split(u'\n')) {
         line = line.trimmed();
         if (!line.isEmpty() && !line.startsWith(u';')
             && !(line.startsWith(u'[') && line.endsWith(u']')) && !line.contains(u'='))
-            return std::nullopt;
+            return false;
     }
-    return bytes;
+    return true;
 }
 
 // QSettings respells what it did not write itself (escaping the keys it read),
@@ -172,19 +169,12 @@ bool staysReadable(const QString &path, const QString &key, const QString &value
 // QSettings writes back only what it understood and the rest would be lost.
 std::unique_ptr<QSettings> openStore()
 {
-    QByteArray bytes;
 #ifndef Q_OS_WIN
-    const std::optional<QByteArray> read = storeBytes(storeFileName());
-    if (!read)
+    if (!looksWritten(storeFileName()))
         return nullptr;
-    bytes = *read;
 #endif
-    std::unique_ptr<QSettings> store = makeStore();
-    store->allKeys(); // sections are parsed on demand; a malformed one shows only now
-    // An editor's UTF-8 byte-order mark: QSettings reads past it, but says FormatError.
-    const bool markOnly
-        = store->status() == QSettings::FormatError && bytes.startsWith("\xef\xbb\xbf");
-    return store->status() == QSettings::NoError || markOnly ? std::move(store) : nullptr;
+    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                       AppInfo::ExecutableName, AppInfo::ExecutableName);
 }
 } // namespace
 
@@ -220,9 +210,9 @@ bool QtPlatform::writeSetting(const QString &group, const QString &key, const QS
 #endif
     store->setValue(path, value);
     store->sync();
-    // Read with a byte-order mark, the store keeps saying FormatError (the write
-    // leaves the mark out): whether the value stuck is what counts.
-    return store->status() == QSettings::NoError || readSetting(group, key) == value;
+    // Read with an editor's byte-order mark, the store says FormatError even
+    // after the write: whether the value stuck is what counts.
+    return store->status() != QSettings::AccessError && readSetting(group, key) == value;
 }
 
 std::unique_ptr<QPrinter> QtPlatform::defaultPrinter()

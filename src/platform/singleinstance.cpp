@@ -12,6 +12,8 @@
 #include <QStandardPaths>
 #include <QThread>
 
+#include <optional>
+
 #ifdef Q_OS_WIN
 #include <iterator>
 #include <qt_windows.h>
@@ -31,40 +33,32 @@ constexpr qint64 LockMaxBytes = 4096;
 // A lock made this recently may not be locked yet: QLockFile makes the file first.
 constexpr qint64 SettleMs = 1000;
 
-enum class Seen { Gone, Held, Settling, Unknown };
-
-Seen clearOnce(const QString &path)
+// One look at the lock: nothing while it is too young to judge.
+std::optional<HeldLock::State> clearOnce(const QString &path)
 {
+    using State = HeldLock::State;
 #ifdef Q_OS_WIN
     // A held lock is open without sharing deletion: it cannot go.
-    if (DeleteFileW(reinterpret_cast<const wchar_t *>(path.utf16())))
-        return Seen::Gone;
-    switch (GetLastError()) {
-    case ERROR_FILE_NOT_FOUND:
-        return Seen::Gone;
-    case ERROR_SHARING_VIOLATION:
-        return Seen::Held;
-    default:
-        return Seen::Unknown;
-    }
+    if (DeleteFileW(reinterpret_cast<const wchar_t *>(path.utf16()))
+        || GetLastError() == ERROR_FILE_NOT_FOUND)
+        return State::Gone;
+    return GetLastError() == ERROR_SHARING_VIOLATION ? State::Held : State::Unknown;
 #else
     const QByteArray name = QFile::encodeName(path);
     const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
-        return errno == ENOENT ? Seen::Gone : Seen::Unknown;
-    Seen seen = Seen::Unknown;
+        return errno == ENOENT ? State::Gone : State::Unknown;
+    std::optional<State> seen = State::Unknown;
     struct stat st = {};
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        seen = errno == EWOULDBLOCK ? Seen::Held : Seen::Unknown;
-    } else if (::fstat(fd, &st) != 0) {
-        seen = Seen::Unknown;
-    } else if (qAbs(QDateTime::currentMSecsSinceEpoch() - qint64(st.st_mtim.tv_sec) * 1000
-                    - st.st_mtim.tv_nsec / 1000000)
-               < SettleMs) {
-        seen = Seen::Settling;
-    } else if (::unlink(name.constData()) == 0 || errno == ENOENT) {
-        seen = Seen::Gone; // while it is locked here, no one else can have made a new one
-    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
+        seen = errno == EWOULDBLOCK ? State::Held : State::Unknown;
+    else if (::fstat(fd, &st) == 0
+             && qAbs(QDateTime::currentMSecsSinceEpoch() - qint64(st.st_mtim.tv_sec) * 1000
+                     - st.st_mtim.tv_nsec / 1000000)
+                 < SettleMs)
+        seen = std::nullopt;
+    else if (::unlink(name.constData()) == 0 || errno == ENOENT)
+        seen = State::Gone; // while it is locked here, no one else can make a new one
     ::close(fd); // gives back the lock taken here
     return seen;
 #endif
@@ -101,10 +95,10 @@ bool HeldLock::isOwnSmallFileOrNothing(const QString &path, qint64 maxBytes)
 HeldLock::State HeldLock::clearIfStale(const QString &path)
 {
     const QDeadlineTimer patience(2 * SettleMs);
-    Seen seen = clearOnce(path);
-    for (; seen == Seen::Settling && !patience.hasExpired(); seen = clearOnce(path))
+    std::optional<State> seen;
+    while (!(seen = clearOnce(path)) && !patience.hasExpired())
         QThread::msleep(20);
-    return seen == Seen::Gone ? State::Gone : seen == Seen::Held ? State::Held : State::Unknown;
+    return seen.value_or(State::Unknown);
 }
 
 SingleInstance::SingleInstance(const QString &lockPath)
