@@ -333,6 +333,10 @@ void TestStartFaults::environmentDoesNotSplitTheLock_data()
                                              << "/tmp";
     QTest::newRow("another TMPDIR") << "TMPDIR"
                                     << "/var/tmp";
+#ifdef NOFLOCK
+    // Where the lock cannot be seen held, a lock naming a live process counts as held.
+    QTest::newRow("a folder that cannot lock") << "LD_PRELOAD" << NOFLOCK;
+#endif
 }
 
 void TestStartFaults::environmentDoesNotSplitTheLock()
