@@ -80,11 +80,9 @@ bool namesLiveProcess(const QLockFile &lock)
 
 bool HeldLock::isOwnSmallFileOrNothing(const QString &path, qint64 maxBytes)
 {
-    const QFileInfo info(path);
-    if (info.isSymLink())
-        return false;
+    const QFileInfo info(path); // through a link, to what it names
     if (!info.exists())
-        return true;
+        return !info.isSymLink(); // a link to nowhere: not ours to write through
 #ifdef Q_OS_UNIX
     if (info.ownerId() != ::getuid())
         return false;

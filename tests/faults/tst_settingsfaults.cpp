@@ -292,6 +292,7 @@ void TestSettingsFaults::storeThatWouldHang_data()
     QTest::newRow("garbage as its lock") << "garbage as its lock" << false << true;
     QTest::newRow("empty lock") << "empty lock" << false << true;
     QTest::newRow("byte-order mark") << "byte-order mark" << true << true;
+    QTest::newRow("link to a store elsewhere") << "link to a store" << true << true;
 }
 
 void TestSettingsFaults::storeThatWouldHang()
@@ -311,6 +312,11 @@ void TestSettingsFaults::storeThatWouldHang()
 #ifdef Q_OS_UNIX
         QVERIFY(::mkfifo(native.constData(), 0600) == 0);
 #endif
+    } else if (kind == "link to a store") {
+        // Kept elsewhere, as a person who keeps their settings in one place does.
+        const QString elsewhere = m_folder + QStringLiteral("/elsewhere.conf");
+        storeValue(ScrambleText(formatReminderDate(today.addDays(-30), QLocale())));
+        QVERIFY(QFile::rename(m_file, elsewhere) && QFile::link(elsewhere, m_file));
     } else if (kind.startsWith(QLatin1String("link to "))) {
         QVERIFY(QFile::link(kind.mid(8), m_file));
     } else if (kind == "sparse") {
