@@ -16,7 +16,8 @@
 #include "report/savedfile.h"
 #include "signs/determination.h"
 #include "signs/signtable.h"
-#include "widgets/windowlook.h"
+#include "widgets/layoutfonts.h"
+#include "widgets/programicon.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -443,7 +444,8 @@ int main(int argc, char *argv[])
     // In this process, with nothing asked of a person or the system.
     out << "Measuring in process..." << Qt::endl;
     FakePlatform fake;
-    WindowLook::installFontsAndIcon();
+    LayoutFonts::install();
+    ProgramIcon::install();
     PaintWatch watch;
     const CalculateResult calculate = measureCalculate(watch, calculateRuns);
     allOk = allOk && calculate.ok;

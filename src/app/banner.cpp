@@ -3,7 +3,8 @@
 #include "app/appstate.h"
 #include "app/frmmain.h"
 #include "platform/platform.h"
-#include "widgets/windowlook.h"
+#include "widgets/colours.h"
+#include "widgets/placement.h"
 
 #include <QLabel>
 
@@ -48,5 +49,15 @@ void CoBrand_Randomize(frmMain *mainWindow)
         return;
     const auto *name = front == BannerFront::CoBrand ? "lblCobrand" : "lblFullBrand";
     if (auto *label = mainWindow->findChild<QLabel *>(QLatin1String(name)))
-        WindowLook::bringToFront(label);
+        Placement::bringToFront(label);
+}
+
+void stylePromotions(QLabel *cobrand, QLabel *fullbrand, const QColor &background, QLabel *front)
+{
+    for (QLabel *label : {cobrand, fullbrand}) {
+        Colours::setColors(label, Colours::LinkBlue, background);
+        // The strips start at or just left of their window's edge; keep the text inside.
+        label->setContentsMargins(4, 0, 4, 0);
+    }
+    Placement::bringToFront(front);
 }

@@ -2,12 +2,15 @@
 #include "ui_frmMain.h"
 
 #include "app/appstate.h"
+#include "app/banner.h"
 #include "app/datecheck.h"
 #include "app/navigation.h"
 #include "platform/platform.h"
 #include "report/savedfile.h"
 #include "signs/determination.h"
-#include "widgets/windowlook.h"
+#include "widgets/colours.h"
+#include "widgets/layoutfonts.h"
+#include "widgets/placement.h"
 
 #include <QApplication>
 
@@ -27,7 +30,7 @@ public:
 };
 } // namespace
 
-using namespace WindowLook;
+using namespace Colours;
 
 frmMain::frmMain(QWidget *parent)
     : WorkingWindow(parent)
@@ -37,17 +40,18 @@ frmMain::frmMain(QWidget *parent)
     qApp->installEventFilter(&quiet);
     ui->setupUi(this);
     // Fonts come from the layout; colours and the exact sizes from here.
-    WindowLook::fixLook(this);
+    setPalette(fixedPalette());
+    LayoutFonts::apply(this);
     qApp->removeEventFilter(&quiet);
-    WindowLook::setBackground(ui->centralWidget, Pink);
-    WindowLook::setColors(ui->Label14, DarkPurple);
+    Colours::setBackground(ui->centralWidget, Pink);
+    Colours::setColors(ui->Label14, DarkPurple);
     for (QLabel *label : {ui->Label1_0, ui->Label1_1}) {
-        WindowLook::setColors(label, Qt::black);
+        Colours::setColors(label, Qt::black);
         label->adjustSize();
     }
-    WindowLook::setBackground(ui->Frame1, Pink);
-    WindowLook::setBackground(ui->fraFullBrand, Pink);
-    WindowLook::stylePromotions(ui->lblCobrand, ui->lblFullBrand, Pink, ui->lblFullBrand);
+    Colours::setBackground(ui->Frame1, Pink);
+    Colours::setBackground(ui->fraFullBrand, Pink);
+    stylePromotions(ui->lblCobrand, ui->lblFullBrand, Pink, ui->lblFullBrand);
 
     // Names for screen readers: a combo box is announced by its entry alone.
     ui->Label1_0->setBuddy(ui->txtName);
@@ -56,8 +60,8 @@ frmMain::frmMain(QWidget *parent)
     ui->cboDate->setAccessibleDescription(QStringLiteral("Day"));
     ui->cboYear->setAccessibleDescription(QStringLiteral("Year"));
 
-    WindowLook::nameSeparators(ui->mnuFile, {"mnuSep3"});
-    WindowLook::nameSeparators(ui->mnuHelp, {"mnuSep1", "mnuSep2"});
+    nameSeparators(ui->mnuFile, {"mnuSep3"});
+    nameSeparators(ui->mnuHelp, {"mnuSep1", "mnuSep2"});
 
     connect(ui->cmdCalculate, &QPushButton::clicked, this, &frmMain::cmdCalculate_Click);
     connect(ui->mnuMayan, &QAction::triggered, this, &frmMain::mnuMayan_Click);
@@ -65,7 +69,7 @@ frmMain::frmMain(QWidget *parent)
     setUpCommon(ui->centralWidget);
 
     Form_Load();
-    WindowLook::centreOnScreen(this);
+    Placement::centreOnScreen(this);
     ui->txtName->setFocus();
 }
 

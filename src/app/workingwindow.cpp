@@ -4,13 +4,30 @@
 #include "web/links.h"
 #include "widgets/enterkey.h"
 #include "widgets/linklabel.h"
-#include "widgets/windowlook.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QLayout>
+#include <QMenu>
 #include <QMenuBar>
 #include <QShortcut>
+
+namespace {
+// Gives the window a fixed client area of the size the area widget has,
+// a non-resizable frame without minimise or maximise buttons.
+void fixClientArea(QWidget *window, QWidget *clientArea)
+{
+    clientArea->setFixedSize(clientArea->size());
+    if (window->layout())
+        window->layout()->setSizeConstraint(QLayout::SetFixedSize);
+    else
+        window->setFixedSize(clientArea->size());
+    window->setWindowFlags((window->windowFlags() & ~(Qt::WindowMinMaxButtonsHint))
+                           | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint
+                           | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                           | Qt::WindowSystemMenuHint);
+}
+} // namespace
 
 WorkingWindow::WorkingWindow(QWidget *parent)
     : QMainWindow(parent)
@@ -52,7 +69,16 @@ void WorkingWindow::setUpCommon(QWidget *clientArea)
     });
 
     pressButtonsWithEnter(this);
-    WindowLook::fixClientArea(this, clientArea);
+    fixClientArea(this, clientArea);
+}
+
+void WorkingWindow::nameSeparators(QMenu *menu, std::initializer_list<const char *> names)
+{
+    auto name = names.begin();
+    for (QAction *action : menu->actions()) {
+        if (action->isSeparator() && name != names.end())
+            action->setObjectName(QLatin1String(*name++));
+    }
 }
 
 void WorkingWindow::unloadForNavigation()

@@ -2,6 +2,10 @@
 
 #include <QMainWindow>
 
+#include <initializer_list>
+
+class QMenu;
+
 // What the main window and the reading window have in common: the same Help
 // and Donate menus, the same link labels, and the rule that a user's close of
 // either ends the program while a close made to move between them does not.
@@ -29,6 +33,8 @@ protected:
     // Call once the layout is set up: wires the shared menu items and labels,
     // fixes the client area and applies the common look.
     void setUpCommon(QWidget *clientArea);
+    // Gives a menu's separators their names, top to bottom.
+    static void nameSeparators(QMenu *menu, std::initializer_list<const char *> names);
     void closeEvent(QCloseEvent *event) override;
 
 private:

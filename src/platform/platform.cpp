@@ -1,7 +1,7 @@
 #include "platform.h"
 
 #include "appinfo.h"
-#include "lockowner.h"
+#include "singleinstance.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -11,12 +11,12 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QLockFile>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStringDecoder>
+#include <QTemporaryDir>
 
 #include <utility>
 
@@ -107,11 +107,12 @@ float QtPlatform::nextRandom()
 }
 
 namespace {
-// The store holds one short line; anything larger is not one we wrote.
+// The store holds one short line; anything larger is not one the program wrote.
 constexpr qint64 StoreMaxBytes = 16 * 1024;
 
-#ifndef Q_OS_WIN
-// Where QSettings keeps the file-based store, worked out without opening it.
+#ifndef Q_OS_WIN // the registry needs none of these guards
+// Where QSettings keeps the file-based store, worked out without opening it:
+// QSettings reads the file whole as it opens it.
 QString storeFileName()
 {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
@@ -119,54 +120,25 @@ QString storeFileName()
         + QStringLiteral(".conf");
 }
 
-// QSettings opens the file blocking and reads it whole: a FIFO would wait for
-// ever, a device or a huge file read without end. Only a plain file of a
-// sane size (or none yet) is a store.
-bool isSaneStorePlace(const QString &path)
-{
-    const QFileInfo info(path);
-    if (!info.exists())
-        return !info.isSymLink(); // a link to nowhere: not ours to write through
-    return info.isFile() && info.size() <= StoreMaxBytes;
-}
-
-// QSettings waits for its lock file before writing, for ever where a folder
-// is in the way. A lock left behind by a copy that was killed is cleared; a
-// live writer, or anything else in the way, makes this one write fail.
-bool storeLockIsFree(const QString &storeFile)
-{
-    QLockFile lock(storeFile + QStringLiteral(".lock"));
-    const QFileInfo info(lock.fileName());
-    if (!info.exists() && !info.isSymLink())
-        return true;
-    if (!LockOwner::isOursToUse(lock.fileName()) || LockOwner::heldByLiveCopy(lock))
-        return false;
-    return lock.removeStaleLockFile() && !QFileInfo::exists(lock.fileName());
-}
-#endif
-
-// The store file's first bytes, as many as a store can hold: empty when there
-// is no file (or the store is the registry), nothing when it cannot be read.
-std::optional<QByteArray> storeHead(const QString &path)
+// Whether the store file (or its absence) is one QSettings could have written:
+// UTF-8 lines, after an editor's byte-order mark perhaps, that are blank, a
+// [section], a ;comment or key=value. Checked here because QSettings reports a
+// malformed file only to the first reader in a process. Only a plain file of a
+// sane size is opened: a FIFO would wait for ever, a device or a huge file
+// read without end.
+bool looksWritten(const QString &path)
 {
     QFile file(path);
+    if (!HeldLock::isOwnSmallFileOrNothing(path, StoreMaxBytes))
+        return false;
     if (!file.exists())
-        return QByteArray();
+        return true;
     if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    return file.read(StoreMaxBytes + 1);
-}
-
-// What QSettings writes: UTF-8 text whose lines are blank, a [section], a
-// ;comment or key=value. Checked here because QSettings reports a malformed
-// file only to the first reader in a process and keeps quiet after that.
-bool looksLikeStore(const QByteArray &head)
-{
+        return false;
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = utf8.decode(head); // without a byte-order mark
+    const QString text = utf8.decode(file.read(StoreMaxBytes)); // without a byte-order mark
     if (utf8.hasError() || text.contains(QChar(0)))
         return false;
-
     for (QStringView line : QStringView(text).split(u'\n')) {
         line = line.trimmed();
         if (!line.isEmpty() && !line.startsWith(u';')
@@ -176,27 +148,33 @@ bool looksLikeStore(const QByteArray &head)
     return true;
 }
 
+// QSettings respells what it did not write itself (escaping the keys it read),
+// which may make a store longer than the program reads: the write is tried on
+// a copy first, so the program never leaves a store it cannot read back.
+bool staysReadable(const QString &path, const QString &key, const QString &value)
+{
+    QTemporaryDir scratch;
+    const QString copy = scratch.filePath(QStringLiteral("store.conf"));
+    if (!scratch.isValid() || (QFileInfo::exists(path) && !QFile::copy(path, copy)))
+        return false;
+    QSettings trial(copy, QSettings::IniFormat);
+    trial.setValue(key, value);
+    trial.sync();
+    return QFileInfo(copy).size() <= StoreMaxBytes;
+}
+#endif
+
 // The store, or null when it cannot be read or holds something QSettings
 // would not have written: such a file is neither read nor rewritten, since
 // QSettings writes back only what it understood and the rest would be lost.
 std::unique_ptr<QSettings> openStore()
 {
-#ifndef Q_OS_WIN // the registry needs no such guard
-    if (!isSaneStorePlace(storeFileName()))
+#ifndef Q_OS_WIN
+    if (!looksWritten(storeFileName()))
         return nullptr;
 #endif
-    auto store = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
-                                             AppInfo::ExecutableName, AppInfo::ExecutableName);
-    store->allKeys(); // sections are parsed on demand; a malformed one shows only now
-    const std::optional<QByteArray> head = storeHead(store->fileName());
-    if (!head)
-        return nullptr;
-    // An editor's UTF-8 byte-order mark: QSettings reads past it, but says FormatError.
-    const bool markOnly
-        = store->status() == QSettings::FormatError && head->startsWith("\xef\xbb\xbf");
-    if ((store->status() != QSettings::NoError && !markOnly) || !looksLikeStore(*head))
-        return nullptr;
-    return store;
+    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                       AppInfo::ExecutableName, AppInfo::ExecutableName);
 }
 } // namespace
 
@@ -218,24 +196,23 @@ std::optional<QString> QtPlatform::readSetting(const QString &group, const QStri
 bool QtPlatform::writeSetting(const QString &group, const QString &key, const QString &value)
 {
     std::unique_ptr<QSettings> store = openStore();
+    const QString path = group + QLatin1Char('/') + key;
     if (!store || !store->isWritable())
         return false;
 #ifndef Q_OS_WIN
-    if (!storeLockIsFree(store->fileName()))
+    // QSettings waits for its lock file before writing, for ever where a folder
+    // is in the way: one nobody holds is cleared; anything else fails this write.
+    const QString lock = store->fileName() + QStringLiteral(".lock");
+    if (!HeldLock::isOwnSmallFileOrNothing(lock, StoreMaxBytes)
+        || HeldLock::clearIfStale(lock) != HeldLock::State::Gone
+        || !staysReadable(store->fileName(), path, value))
         return false;
 #endif
-    store->beginGroup(group);
-    store->setValue(key, value);
-    store->endGroup();
+    store->setValue(path, value);
     store->sync();
-    if (store->status() == QSettings::NoError)
-        return true;
-    // Read with a byte-order mark, the store keeps saying FormatError (the write
-    // leaves the mark out): whether the value stuck is what counts.
-    const QSettings again(QSettings::NativeFormat, QSettings::UserScope, AppInfo::ExecutableName,
-                          AppInfo::ExecutableName);
-    return again.status() == QSettings::NoError
-        && again.value(group + QLatin1Char('/') + key) == QVariant(value);
+    // Read with an editor's byte-order mark, the store says FormatError even
+    // after the write: whether the value stuck is what counts.
+    return store->status() != QSettings::AccessError && readSetting(group, key) == value;
 }
 
 std::unique_ptr<QPrinter> QtPlatform::defaultPrinter()

@@ -1,15 +1,18 @@
 #include "frmamericanastrologyresult.h"
 #include "ui_frmAmericanAstrologyResult.h"
 
+#include "app/banner.h"
 #include "app/navigation.h"
 #include "report/frmsave.h"
 #include "signs/fillreading.h"
 #include "signs/signtable.h"
-#include "widgets/windowlook.h"
+#include "widgets/colours.h"
+#include "widgets/layoutfonts.h"
+#include "widgets/placement.h"
 
 #include <QShortcut>
 
-using namespace WindowLook;
+using namespace Colours;
 
 frmAmericanAstrologyResult::frmAmericanAstrologyResult(QWidget *parent)
     : WorkingWindow(parent)
@@ -17,17 +20,18 @@ frmAmericanAstrologyResult::frmAmericanAstrologyResult(QWidget *parent)
 {
     ui->setupUi(this);
 
-    WindowLook::fixLook(this);
-    WindowLook::setBackground(ui->centralWidget, DeepPink);
-    WindowLook::setColors(ui->Label14, DarkPurple);
+    setPalette(fixedPalette());
+    LayoutFonts::apply(this);
+    Colours::setBackground(ui->centralWidget, DeepPink);
+    Colours::setColors(ui->Label14, DarkPurple);
     ui->TS->addTab(QStringLiteral("Native American Astrology Details"));
     ui->TS->addTab(QStringLiteral("Other Information"));
     ui->TS->setDrawBase(false);
     ui->TS->setExpanding(false);
     for (QWidget *panel : {ui->picDetails, ui->picOthers})
-        WindowLook::setBackground(panel, Pink);
-    WindowLook::setBackground(ui->Frame5, DeepPink);
-    WindowLook::stylePromotions(ui->lblCobrand, ui->lblFullBrand, DeepPink, ui->lblCobrand);
+        Colours::setBackground(panel, Pink);
+    Colours::setBackground(ui->Frame5, DeepPink);
+    stylePromotions(ui->lblCobrand, ui->lblFullBrand, DeepPink, ui->lblCobrand);
     // Let the outline show around the picture, and give the long text some air.
     ui->imgSign->setContentsMargins(3, 3, 3, 3);
     ui->lblNativeAmericanSignDesc->setContentsMargins(0, 3, 4, 0);
@@ -36,7 +40,7 @@ frmAmericanAstrologyResult::frmAmericanAstrologyResult(QWidget *parent)
     for (QWidget *panel : {ui->picDetails, ui->picOthers}) {
         for (QLabel *label : panel->findChildren<QLabel *>()) {
             if (label->objectName().startsWith(QLatin1String("Label1_"))) {
-                WindowLook::setColors(label, Qt::black);
+                Colours::setColors(label, Qt::black);
                 label->adjustSize();
             }
         }
@@ -45,7 +49,7 @@ frmAmericanAstrologyResult::frmAmericanAstrologyResult(QWidget *parent)
         auto *value = findChild<QLabel *>(QLatin1String(field.label));
         if (!value)
             continue;
-        WindowLook::setColors(value, ValuePurple);
+        Colours::setColors(value, ValuePurple);
         // Each heading names its value for screen readers.
         for (QLabel *heading : value->parentWidget()->findChildren<QLabel *>()) {
             if (heading->objectName().startsWith(QLatin1String("Label1_"))
@@ -77,8 +81,8 @@ frmAmericanAstrologyResult::frmAmericanAstrologyResult(QWidget *parent)
     setTabOrder(ui->TS, ui->cmdBack);
     setTabOrder(ui->cmdBack, ui->cmdSave);
 
-    WindowLook::nameSeparators(ui->mnuFile, {"mnuSep1"});
-    WindowLook::nameSeparators(ui->mnuHelp, {"mnuSep3", "mnuSep2"});
+    nameSeparators(ui->mnuFile, {"mnuSep1"});
+    nameSeparators(ui->mnuHelp, {"mnuSep3", "mnuSep2"});
 
     connect(ui->TS, &QTabBar::currentChanged, this, &frmAmericanAstrologyResult::TS_Click);
     connect(ui->cmdBack, &QPushButton::clicked, this, &frmAmericanAstrologyResult::cmdBack_Click);
@@ -87,7 +91,7 @@ frmAmericanAstrologyResult::frmAmericanAstrologyResult(QWidget *parent)
     setUpCommon(ui->centralWidget);
 
     Form_Load();
-    WindowLook::centreOnScreen(this);
+    Placement::centreOnScreen(this);
     // The tabs first: the arrow keys then turn the pages at once.
     ui->TS->setFocus();
 }
@@ -104,7 +108,7 @@ void frmAmericanAstrologyResult::Form_Load()
 void frmAmericanAstrologyResult::TS_Click()
 {
     // Only the first tab's state decides which panel is in front.
-    WindowLook::bringToFront(ui->TS->currentIndex() == 0 ? ui->picDetails : ui->picOthers);
+    Placement::bringToFront(ui->TS->currentIndex() == 0 ? ui->picDetails : ui->picOthers);
 }
 
 void frmAmericanAstrologyResult::cmdBack_Click()

@@ -2,6 +2,7 @@
 #include "ui_frmSave.h"
 
 #include "app/appstate.h"
+#include "app/banner.h"
 #include "platform/appinfo.h"
 #include "platform/platform.h"
 #include "report/printing.h"
@@ -9,15 +10,17 @@
 #include "report/savedfile.h"
 #include "signs/signtable.h"
 #include "web/links.h"
+#include "widgets/colours.h"
 #include "widgets/enterkey.h"
-#include "widgets/windowlook.h"
+#include "widgets/layoutfonts.h"
+#include "widgets/placement.h"
 
 #include <QFocusFrame>
 #include <QMouseEvent>
 #include <QPrinter>
 #include <QScrollBar>
 
-using namespace WindowLook;
+using namespace Colours;
 
 frmSave::frmSave(QWidget *readingWindow)
     : QDialog(readingWindow)
@@ -27,12 +30,13 @@ frmSave::frmSave(QWidget *readingWindow)
     ui->setupUi(this);
     setModal(true);
 
-    WindowLook::fixLook(this);
-    WindowLook::setBackground(this, Pink);
+    setPalette(fixedPalette());
+    LayoutFonts::apply(this);
+    Colours::setBackground(this, Pink);
     for (QLabel *link : {static_cast<QLabel *>(ui->Label14), static_cast<QLabel *>(ui->Label1)})
-        WindowLook::setColors(link, LinkBlue);
-    WindowLook::setBackground(ui->fraFullBrand, Pink);
-    WindowLook::stylePromotions(ui->lblCobrand, ui->lblFullBrand, Pink, ui->lblFullBrand);
+        Colours::setColors(link, LinkBlue);
+    Colours::setBackground(ui->fraFullBrand, Pink);
+    stylePromotions(ui->lblCobrand, ui->lblFullBrand, Pink, ui->lblFullBrand);
     // Neither button is pressed by Enter while reading the report, only the
     // one that has the focus.
     ui->cmdSave->setAutoDefault(false);
@@ -62,7 +66,7 @@ frmSave::frmSave(QWidget *readingWindow)
     Form_Load();
     setFixedSize(size());
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    WindowLook::centreOnScreen(this);
+    Placement::centreOnScreen(this);
 }
 
 frmSave::~frmSave() = default;

@@ -2,9 +2,11 @@
 #include "ui_frmAbout.h"
 
 #include "web/links.h"
-#include "widgets/windowlook.h"
+#include "widgets/colours.h"
+#include "widgets/layoutfonts.h"
+#include "widgets/placement.h"
 
-using namespace WindowLook;
+using namespace Colours;
 
 frmAbout::frmAbout(QWidget *parent)
     : QDialog(parent)
@@ -14,15 +16,16 @@ frmAbout::frmAbout(QWidget *parent)
     setModal(true);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
-    WindowLook::fixLook(this);
-    WindowLook::setBackground(this, Pink);
+    setPalette(fixedPalette());
+    LayoutFonts::apply(this);
+    Colours::setBackground(this, Pink);
     ui->picIcon->setPicture(QStringLiteral(":/icon/orra-32.svg")); // the drawing made for 32 px
-    WindowLook::setColors(ui->Label2, DarkPurple);
+    Colours::setColors(ui->Label2, DarkPurple);
     // The title is wider in 12 pt bold than its place: let it run on to the right.
     ui->Label2->resize(ui->Label2->size().expandedTo(ui->Label2->sizeHint()));
     for (QLabel *link :
          {static_cast<QLabel *>(ui->lblHomePage), static_cast<QLabel *>(ui->lblCobrand)})
-        WindowLook::setColors(link, LinkPurple);
+        Colours::setColors(link, LinkPurple);
     ui->cmdOK->setDefault(true);
     ui->cmdOK->setFocus();
 
@@ -31,7 +34,7 @@ frmAbout::frmAbout(QWidget *parent)
     connect(ui->lblCobrand, &LinkLabel::clicked, this, &frmAbout::lblCobrand_Click);
 
     setFixedSize(size());
-    WindowLook::centreOnScreen(this);
+    Placement::centreOnScreen(this);
 }
 
 frmAbout::~frmAbout() = default;

@@ -3,10 +3,10 @@
 #include "support/windows.h"
 
 #include "app/startup.h"
-#include "platform/lockowner.h"
 #include "report/scrambler.h"
 #include "web/reminder.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -45,24 +45,49 @@ private slots:
 };
 
 namespace {
+// What QLockFile writes after the process id: executable's name, machine.
+QByteArray afterPid(const QString &host = QSysInfo::machineHostName())
+{
+    return QFileInfo(QCoreApplication::applicationFilePath()).fileName().toUtf8() + '\n'
+        + host.toUtf8() + '\n';
+}
+
+QByteArray lockText(qint64 pid, const QString &host = QSysInfo::machineHostName())
+{
+    return QByteArray::number(pid) + '\n' + afterPid(host);
+}
+
 #ifdef Q_OS_UNIX
-// Another process of this very executable: a live copy as far as a lock can tell.
+// Another process holding a lock as a running copy does: it makes the file,
+// locks it (stallMs later) and writes its pid with the rest of text after it;
+// then it goes on as this executable, or as another program (runAs).
 class LiveCopy
 {
 public:
-    // hold: a file the copy keeps open and locked, as QLockFile does while it writes.
-    explicit LiveCopy(const QString &hold = QString())
+    explicit LiveCopy(const QString &lock, const QByteArray &text = {}, int stallMs = 0,
+                      const char *runAs = nullptr)
     {
         int ready[2];
         if (::pipe(ready) != 0)
             return;
-        const QByteArray path = QFile::encodeName(hold);
+        const QByteArray path = QFile::encodeName(lock);
         m_pid = ::fork();
         if (m_pid == 0) {
-            const int fd = path.isEmpty() ? -1 : ::open(path.constData(), O_RDONLY);
-            if (fd >= 0)
-                ::flock(fd, LOCK_EX);
-            [[maybe_unused]] const ssize_t n = ::write(ready[1], "x", 1);
+            const int fd = ::open(path.constData(), O_RDWR | O_CREAT, 0600);
+            if (stallMs > 0) // the parent goes on while this one stalls
+                [[maybe_unused]]
+                const ssize_t n = ::write(ready[1], "x", 1);
+            ::usleep(useconds_t(stallMs) * 1000);
+            ::flock(fd, LOCK_EX);
+            if (!text.isEmpty()) {
+                const QByteArray line = QByteArray::number(qint64(::getpid())) + '\n';
+                [[maybe_unused]] const ssize_t a = ::write(fd, line.constData(), line.size());
+                [[maybe_unused]] const ssize_t b = ::write(fd, text.constData(), text.size());
+            }
+            if (stallMs == 0) [[maybe_unused]]
+                const ssize_t n = ::write(ready[1], "x", 1);
+            if (runAs)
+                ::execlp(runAs, runAs, "1000", static_cast<char *>(nullptr));
             for (;;)
                 ::pause();
         }
@@ -86,12 +111,13 @@ private:
 };
 #endif
 
-// What QLockFile writes: process id, executable's name, machine.
-QByteArray lockText(qint64 pid, const QString &host = LockOwner::machineName())
+// A lock left a minute ago, as one of a copy that was killed is.
+bool leftAMinuteAgo(const QString &path)
 {
-    return QByteArray::number(pid) + '\n'
-        + QFileInfo(QCoreApplication::applicationFilePath()).fileName().toUtf8() + '\n'
-        + host.toUtf8() + '\n';
+    QFile file(path);
+    return file.open(QIODevice::ReadWrite)
+        && file.setFileTime(QDateTime::currentDateTime().addSecs(-60),
+                            QFileDevice::FileModificationTime);
 }
 } // namespace
 
@@ -141,13 +167,8 @@ void TestStartup::secondCopyIsRefused()
 #else
     QTemporaryDir dir;
     const QString lock = dir.filePath(QStringLiteral("lock"));
-    LiveCopy first;
+    LiveCopy first(lock, afterPid());
     QVERIFY(first.pid() > 0);
-    {
-        QFile file(lock);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(lockText(first.pid()));
-    }
 
     SingleInstance second(lock);
     FakePlatform fake;
@@ -178,7 +199,7 @@ void TestStartup::lockOfADeadCopyDoesNotBlock()
     const qint64 deadPid = gone.processId() ? gone.processId() : 999999;
     QFile file(lock);
     QVERIFY(file.open(QIODevice::WriteOnly));
-    const QByteArray host = LockOwner::machineName().toUtf8();
+    const QByteArray host = QSysInfo::machineHostName().toUtf8();
     file.write(QByteArray::number(deadPid) + '\n' + QCoreApplication::applicationName().toUtf8()
                + '\n' + host + '\n');
     file.close();
@@ -195,12 +216,16 @@ void TestStartup::whatTheLockSays_data()
     QTest::addColumn<bool>("runs");
     QTest::addColumn<bool>("holds");
     QTest::newRow("a live copy of this program") << "live copy" << false << false;
-    QTest::newRow("that copy, on another machine") << "other machine" << true << true;
+    QTest::newRow("that copy, the host renamed since") << "host renamed" << false << false;
+    QTest::newRow("that copy, its executable replaced") << "replaced" << false << false;
+    QTest::newRow("empty, a live copy still writing it") << "being written" << false << false;
+    QTest::newRow("made, a live copy stalled before locking it") << "stalled" << false << false;
+    QTest::newRow("another machine's, nobody holds it") << "other machine" << true << true;
     QTest::newRow("this very process (pids restart)") << "own pid" << true << true;
     QTest::newRow("another program that runs") << "other program" << true << true;
     QTest::newRow("a process that has ended") << "ended" << true << true;
     QTest::newRow("empty (killed while writing it)") << "empty" << true << true;
-    QTest::newRow("empty, a live copy still writing it") << "being written" << false << false;
+    QTest::newRow("empty, just made, nobody locks it") << "just made" << true << true;
     QTest::newRow("garbage") << "garbage" << true << true;
     QTest::newRow("a folder in the way") << "folder" << true << false;
     QTest::newRow("folder missing") << "no folder" << true << false;
@@ -214,26 +239,26 @@ void TestStartup::whatTheLockSays()
     QFETCH(bool, holds);
     QTemporaryDir dir;
     QString lock = dir.filePath(QStringLiteral("lock"));
-    qint64 livePid = 0;
 #ifdef Q_OS_UNIX
     std::unique_ptr<LiveCopy> copy;
-    if (kind == "being written") {
-        QVERIFY(TestFiles::put(lock, QByteArray()));
+    if (kind == "live copy")
+        copy = std::make_unique<LiveCopy>(lock, afterPid());
+    else if (kind == "host renamed")
+        copy = std::make_unique<LiveCopy>(lock, afterPid(QStringLiteral("before.example")));
+    else if (kind == "replaced")
+        copy = std::make_unique<LiveCopy>(lock, afterPid(), 0, "sleep");
+    else if (kind == "being written")
         copy = std::make_unique<LiveCopy>(lock);
-    } else if (kind == "live copy" || kind == "other machine") {
-        copy = std::make_unique<LiveCopy>();
-        livePid = copy->pid();
-        QVERIFY(livePid > 0);
-    }
+    else if (kind == "stalled")
+        copy = std::make_unique<LiveCopy>(lock, afterPid(), 300);
+    QVERIFY(!copy || copy->pid() > 0);
 #else
-    if (kind == "live copy" || kind == "other machine" || kind == "being written")
-        QSKIP("needs fork() for a second live process of this executable");
+    if (!runs)
+        QSKIP("needs fork() for a second live process holding the lock");
 #endif
     QByteArray text;
-    if (kind == "live copy")
-        text = lockText(livePid);
-    else if (kind == "other machine")
-        text = lockText(livePid, QStringLiteral("elsewhere.example"));
+    if (kind == "other machine")
+        text = lockText(999999999, QStringLiteral("elsewhere.example"));
     else if (kind == "own pid")
         text = lockText(QCoreApplication::applicationPid());
     else if (kind == "other program")
@@ -242,17 +267,17 @@ void TestStartup::whatTheLockSays()
         text = lockText(999999999);
     else if (kind == "garbage")
         text = QByteArray("\x01\xff garbage\n\n\n\n");
-    if (kind == "folder")
+    if (kind == "folder") {
         QVERIFY(QDir().mkpath(lock));
-    else if (kind == "being written")
-        ; // made above
-    else if (kind == "no folder")
+    } else if (kind == "no folder") {
         lock = dir.filePath(QStringLiteral("gone/lock"));
-    else if (kind == "parent is a file") {
+    } else if (kind == "parent is a file") {
         QVERIFY(TestFiles::put(dir.filePath(QStringLiteral("file")), "x"));
         lock = dir.filePath(QStringLiteral("file/lock"));
-    } else {
+    } else if (runs) {
         QVERIFY(TestFiles::put(lock, text));
+        if (kind != "just made")
+            QVERIFY(leftAMinuteAgo(lock));
     }
 
     SingleInstance instance(lock);
@@ -295,6 +320,11 @@ void TestStartup::lockPlaceIgnoresTheEnvironment()
     QCOMPARE(now, usual);
 #ifdef Q_OS_UNIX
     QVERIFY2(usual.endsWith(QStringLiteral("-%1.lock").arg(::getuid())), qPrintable(usual));
+    // A folder only the user can write: no one else can put anything in the lock's place.
+    const QFileInfo folder(QFileInfo(usual).path());
+    QVERIFY2(folder.isDir() && folder.ownerId() == ::getuid()
+                 && !(folder.permissions() & (QFile::WriteGroup | QFile::WriteOther)),
+             qPrintable(folder.filePath()));
 #endif
 }
 

@@ -71,6 +71,8 @@ private slots:
     void spoiledStore();
     void storeThatWouldHang_data();
     void storeThatWouldHang();
+    void writtenStoreReadsBack_data();
+    void writtenStoreReadsBack();
 
 private:
     // What lies at the store's place, down to the bytes.
@@ -290,6 +292,7 @@ void TestSettingsFaults::storeThatWouldHang_data()
     QTest::newRow("garbage as its lock") << "garbage as its lock" << false << true;
     QTest::newRow("empty lock") << "empty lock" << false << true;
     QTest::newRow("byte-order mark") << "byte-order mark" << true << true;
+    QTest::newRow("link to a store elsewhere") << "link to a store" << true << true;
 }
 
 void TestSettingsFaults::storeThatWouldHang()
@@ -309,6 +312,11 @@ void TestSettingsFaults::storeThatWouldHang()
 #ifdef Q_OS_UNIX
         QVERIFY(::mkfifo(native.constData(), 0600) == 0);
 #endif
+    } else if (kind == "link to a store") {
+        // Kept elsewhere, as a person who keeps their settings in one place does.
+        const QString elsewhere = m_folder + QStringLiteral("/elsewhere.conf");
+        storeValue(ScrambleText(formatReminderDate(today.addDays(-30), QLocale())));
+        QVERIFY(QFile::rename(m_file, elsewhere) && QFile::link(elsewhere, m_file));
     } else if (kind.startsWith(QLatin1String("link to "))) {
         QVERIFY(QFile::link(kind.mid(8), m_file));
     } else if (kind == "sparse") {
@@ -362,6 +370,36 @@ void TestSettingsFaults::storeThatWouldHang()
     QtPlatform real;
     QCOMPARE(real.readSetting(Group, Key),
              std::optional<QString>(ScrambleText(formatReminderDate(today, QLocale()))));
+}
+
+void TestSettingsFaults::writtenStoreReadsBack_data()
+{
+    // What is in the store before the program writes its date there.
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("nothing yet") << "nothing yet";
+    QTest::newRow("many keys, as the store spells them") << "many keys";
+    QTest::newRow("many keys, spelled by hand") << "many keys by hand";
+}
+
+void TestSettingsFaults::writtenStoreReadsBack()
+{
+#ifdef Q_OS_WIN
+    QSKIP("the store is the registry there");
+#endif
+    QFETCH(QString, kind);
+    QVERIFY(QDir().mkpath(m_folder));
+    QByteArray text = "[Settings]\n";
+    // 16,379 bytes, just under the store's limit; the store spells "a b" as "a%20b".
+    for (int i = 0; text.size() + 11 <= 16379; ++i)
+        text += (kind == "many keys" ? "a_b_" : "a b ") + QByteArray::number(1000 + i) + "=1\n";
+    if (kind != "nothing yet")
+        QVERIFY(put(m_file, text));
+
+    QtPlatform real;
+    const QString date = ScrambleText(formatReminderDate(Today, QLocale()));
+    const bool written = real.writeSetting(Group, Key, date);
+    QVERIFY(written || kind != "nothing yet");
+    QCOMPARE(real.readSetting(Group, Key), std::optional<QString>(written ? date : QString()));
 }
 
 int main(int argc, char *argv[])

@@ -1,6 +1,6 @@
 // Several copies of the program against one real lock file: a copy killed
-// outright must not keep the next one out, and of two copies started at the
-// same moment exactly one runs. A lock that cannot be made or is spoiled lets
+// outright must not keep the next one out, and of copies started at the same
+// moment exactly one runs. A lock that cannot be made or is spoiled lets
 // the program start; where the lock lives does not depend on the environment.
 
 #include "support/files.h"
@@ -17,9 +17,12 @@
 #include <memory>
 #include <vector>
 
+#include <algorithm>
+
 #ifdef Q_OS_UNIX
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #endif
 
 namespace {
@@ -68,6 +71,16 @@ private:
     QByteArray m_output;
 };
 
+bool makeFifo(const QString &path)
+{
+#ifdef Q_OS_UNIX
+    return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
+#else
+    Q_UNUSED(path);
+    return false;
+#endif
+}
+
 // Lets the copies run until done() holds or the time is up.
 template<typename Done>
 bool waitUntil(Done done, int ms = WaitMs)
@@ -90,8 +103,8 @@ private slots:
     void init();
 
     void killedCopyDoesNotBlockTheNext();
-    void twoAtOnceExactlyOneRuns_data();
-    void twoAtOnceExactlyOneRuns();
+    void manyAtOnceExactlyOneRuns_data();
+    void manyAtOnceExactlyOneRuns();
     void spoiledLockDoesNotKeepOut_data();
     void spoiledLockDoesNotKeepOut();
     void environmentDoesNotSplitTheLock_data();
@@ -187,18 +200,21 @@ void TestStartFaults::killedCopyDoesNotBlockTheNext()
     endCleanly(next);
 }
 
-void TestStartFaults::twoAtOnceExactlyOneRuns_data()
+void TestStartFaults::manyAtOnceExactlyOneRuns_data()
 {
     QTest::addColumn<bool>("staleLock");
     QTest::addColumn<int>("rounds");
-    QTest::newRow("no lock before") << false << 10;
-    QTest::newRow("lock of a killed copy") << true << 3;
+    QTest::addColumn<int>("started");
+    QTest::newRow("two, no lock before") << false << 10 << 2;
+    QTest::newRow("two, lock of a killed copy") << true << 3 << 2;
+    QTest::newRow("twenty, lock of a killed copy") << true << 1 << 20;
 }
 
-void TestStartFaults::twoAtOnceExactlyOneRuns()
+void TestStartFaults::manyAtOnceExactlyOneRuns()
 {
     QFETCH(bool, staleLock);
     QFETCH(int, rounds);
+    QFETCH(int, started);
     for (int round = 0; round < rounds; ++round) {
         if (staleLock) {
             leaveLockOfKilledCopy();
@@ -206,13 +222,13 @@ void TestStartFaults::twoAtOnceExactlyOneRuns()
                 return;
         }
         std::vector<std::unique_ptr<Copy>> copies;
-        for (int i = 0; i < 2; ++i) {
+        for (int i = 0; i < started; ++i) {
             copies.push_back(std::make_unique<Copy>(m_env));
             copies.back()->start(true, m_lock);
         }
         QVERIFY2(waitUntil([&] {
-                     return copies[0]->said(QStringLiteral("ready"))
-                         && copies[1]->said(QStringLiteral("ready"));
+                     return std::all_of(copies.begin(), copies.end(),
+                                        [](auto &c) { return c->said(QStringLiteral("ready")); });
                  }),
                  "the copies did not get ready");
         // Both are past their own set-up; let them race for the lock.
@@ -223,28 +239,35 @@ void TestStartFaults::twoAtOnceExactlyOneRuns()
 
         // Each either starts (and stays) or refuses (and ends).
         auto settled = [](Copy &c) { return c.said(QStringLiteral("started")) || c.finished(); };
-        QVERIFY2(waitUntil([&] { return settled(*copies[0]) && settled(*copies[1]); }),
+        QVERIFY2(waitUntil([&] {
+                     return std::all_of(copies.begin(), copies.end(),
+                                        [&](auto &c) { return settled(*c); });
+                 }),
                  qPrintable(QStringLiteral("round %1: a copy hangs").arg(round)));
 
-        int running = 0;
-        for (auto &copy : copies)
-            running += copy->said(QStringLiteral("started")) ? 1 : 0;
-        QVERIFY2(running == 1,
-                 qPrintable(QStringLiteral("round %1: %2 copies run").arg(round).arg(running)));
-
-        Copy &winner = copies[0]->said(QStringLiteral("started")) ? *copies[0] : *copies[1];
-        Copy &loser = &winner == copies[0].get() ? *copies[1] : *copies[0];
-        QVERIFY2(loser.finished() || loser.process().waitForFinished(WaitMs),
-                 "the refused copy did not end");
-        QCOMPARE(loser.process().exitStatus(), QProcess::NormalExit);
-        QCOMPARE(loser.process().exitCode(), 0);
-        QCOMPARE(
-            loser.lines(),
-            (QStringList {QStringLiteral("ready"), QStringLiteral("Application is already running"),
-                          QStringLiteral("ended")}));
-        QVERIFY(!winner.said(QStringLiteral("Application is already running")));
-        QVERIFY(QFile::exists(m_lock)); // the refused copy left the winner's lock alone
-        endCleanly(winner);
+        Copy *winner = nullptr;
+        for (auto &copy : copies) {
+            if (!copy->said(QStringLiteral("started")))
+                continue;
+            QVERIFY2(!winner, qPrintable(QStringLiteral("round %1: two copies run").arg(round)));
+            winner = copy.get();
+        }
+        QVERIFY2(winner, qPrintable(QStringLiteral("round %1: no copy runs").arg(round)));
+        for (auto &loser : copies) {
+            if (loser.get() == winner)
+                continue;
+            QVERIFY2(loser->finished() || loser->process().waitForFinished(WaitMs),
+                     "a refused copy did not end");
+            QCOMPARE(loser->process().exitStatus(), QProcess::NormalExit);
+            QCOMPARE(loser->process().exitCode(), 0);
+            QCOMPARE(loser->lines(),
+                     (QStringList {QStringLiteral("ready"),
+                                   QStringLiteral("Application is already running"),
+                                   QStringLiteral("ended")}));
+        }
+        QVERIFY(!winner->said(QStringLiteral("Application is already running")));
+        QVERIFY(QFile::exists(m_lock)); // the refused copies left the winner's lock alone
+        endCleanly(*winner);
         if (QTest::currentTestFailed())
             return;
     }
@@ -253,7 +276,8 @@ void TestStartFaults::twoAtOnceExactlyOneRuns()
 void TestStartFaults::spoiledLockDoesNotKeepOut_data()
 {
     QTest::addColumn<QString>("kind");
-    for (const char *kind : {"empty", "garbage", "folder", "folder missing", "under /proc"})
+    for (const char *kind : {"empty", "garbage", "folder", "folder missing", "under /proc", "FIFO",
+                             "2 GB file", "FIFO beside a stale lock"})
         QTest::newRow(kind) << kind;
 }
 
@@ -270,6 +294,13 @@ void TestStartFaults::spoiledLockDoesNotKeepOut()
         QVERIFY(QDir().mkpath(lock));
     else if (kind == "folder missing")
         lock = dir.filePath(QStringLiteral("gone/orra.lock"));
+    else if (kind == "FIFO")
+        QVERIFY(makeFifo(lock));
+    else if (kind == "2 GB file")
+        QVERIFY(TestFiles::put(lock, {}) && QFile::resize(lock, qint64(2) << 30));
+    else if (kind == "FIFO beside a stale lock")
+        QVERIFY(TestFiles::put(lock, "999999999\nOrraFreeNativeAmericanAstrology\n\n")
+                && makeFifo(lock + QStringLiteral(".rmlock")));
     else if (QFileInfo(QStringLiteral("/proc/self")).isDir())
         lock = QStringLiteral("/proc/self/orra.lock"); // cannot be made, not even by root
     else
@@ -281,9 +312,12 @@ void TestStartFaults::spoiledLockDoesNotKeepOut()
              "the copy neither started nor ended");
     QVERIFY2(copy.said(QStringLiteral("started")), qPrintable(copy.lines().join(QLatin1Char('|'))));
     QVERIFY(!copy.said(QStringLiteral("Application is already running")));
-    endCleanly(copy, kind == "folder" ? QString() : lock);
-    if (kind == "folder")
-        QVERIFY(QFileInfo(lock).isDir()); // not ours to remove
+    // A folder or a FIFO is not ours to remove, nor a huge file to read.
+    const bool inTheWay
+        = kind == "folder" || kind.contains(QLatin1String("FIFO")) || kind == "2 GB file";
+    endCleanly(copy, inTheWay ? QString() : lock);
+    if (inTheWay)
+        QVERIFY(QFileInfo::exists(lock));
 }
 
 void TestStartFaults::environmentDoesNotSplitTheLock_data()
@@ -299,6 +333,10 @@ void TestStartFaults::environmentDoesNotSplitTheLock_data()
                                              << "/tmp";
     QTest::newRow("another TMPDIR") << "TMPDIR"
                                     << "/var/tmp";
+#ifdef NOFLOCK
+    // Where the lock cannot be seen held, a lock naming a live process counts as held.
+    QTest::newRow("a folder that cannot lock") << "LD_PRELOAD" << NOFLOCK;
+#endif
 }
 
 void TestStartFaults::environmentDoesNotSplitTheLock()

@@ -311,8 +311,8 @@ void TestKeyboard::hiddenItemTakesNoKey_data()
     QTest::addRow("reading window") << true;
 }
 
-// "Make Money &Online" sits hidden in the menu bar after "&Donate": its Alt+O
-// must neither run it nor take Alt+O from "&Open Previously Saved Reading".
+// "Make Money &Online" is a hidden action of the window, outside its menu bar:
+// its Alt+O must neither run it nor take Alt+O from "&Open Previously Saved Reading".
 void TestKeyboard::hiddenItemTakesNoKey()
 {
     QFETCH(bool, reading);
@@ -320,8 +320,7 @@ void TestKeyboard::hiddenItemTakesNoKey()
     QMainWindow *window = reading ? static_cast<QMainWindow *>(readingFor(QStringLiteral("May"), 5))
                                   : Navigation::showMain();
     auto *hidden = child<QAction>(window, "mnuMakeMoney");
-    const QList<QAction *> items = window->menuBar()->actions();
-    QCOMPARE(items.indexOf(hidden), items.indexOf(child<QAction>(window, "mnuDonate")) + 1);
+    QVERIFY(!window->menuBar()->actions().contains(hidden));
     QVERIFY(!hidden->isVisible());
     int triggered = 0;
     connect(hidden, &QAction::triggered, this, [&triggered] { ++triggered; });

@@ -1,6 +1,6 @@
 #include "signs/fillreading.h"
 #include "signs/signtable.h"
-#include "widgets/windowlook.h"
+#include "widgets/programicon.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -212,7 +212,7 @@ void TestContent::iconInEverySize()
     QFETCH(QString, drawing);
 
     // The window icon shows the drawing made for the size, not a larger one scaled down.
-    const QImage shown = WindowLook::programIconImage(size);
+    const QImage shown = ProgramIcon::image(size);
     QImage expected;
     if (!drawing.isEmpty()) {
         QCOMPARE(QSvgRenderer(drawing).defaultSize(), QSize(size, size));

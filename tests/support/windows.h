@@ -7,8 +7,9 @@
 #include "app/navigation.h"
 #include "reading/frmamericanastrologyresult.h"
 #include "signs/signtable.h"
+#include "widgets/layoutfonts.h"
 #include "widgets/linklabel.h"
-#include "widgets/windowlook.h"
+#include "widgets/programicon.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -117,7 +118,8 @@ inline void install()
 {
     static bool done = false;
     if (!done) {
-        WindowLook::installFontsAndIcon();
+        LayoutFonts::install();
+        ProgramIcon::install();
         done = true;
     }
 }

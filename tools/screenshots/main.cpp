@@ -15,7 +15,8 @@
 #include "signs/determination.h"
 #include "web/frmabout.h"
 #include "web/reminder.h"
-#include "widgets/windowlook.h"
+#include "widgets/layoutfonts.h"
+#include "widgets/programicon.h"
 
 #include "support/fakeplatform.h"
 
@@ -24,27 +25,19 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLockFile>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionComboBox>
-#include <QSysInfo>
 #include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
-
-#ifdef Q_OS_UNIX
-#include <csignal>
-#include <sys/wait.h>
-#include <unistd.h>
-#endif
 
 #include <cstdio>
 
@@ -259,7 +252,8 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(AppInfo::ExecutableName);
     QApplication::setApplicationDisplayName(QString());
     QApplication::setQuitOnLastWindowClosed(false);
-    WindowLook::installFontsAndIcon();
+    LayoutFonts::install();
+    ProgramIcon::install();
 
     const QStringList args = QCoreApplication::arguments();
     if (args.size() < 2 || args.size() > 3) {
@@ -360,32 +354,14 @@ int main(int argc, char *argv[])
         settle();
     }
 
-    // Last, as it ends the program: a second copy finds the first one running.
-    // The first is another process of this executable that names itself in
-    // the lock (a lock naming this very process would be stale).
+    // Last, as it ends the program: a second copy finds the lock held.
     QTemporaryDir lockFolder;
-    const QString lockPath = lockFolder.filePath(QStringLiteral("orra.lock"));
-#ifdef Q_OS_UNIX
-    const pid_t first = ::fork();
-    if (first == 0)
-        for (;;)
-            ::pause();
-    QFile lock(lockPath);
-    if (first < 0 || !lock.open(QIODevice::WriteOnly)
-        || lock.write(QByteArray::number(qint64(first)) + '\n'
-                      + QFileInfo(QCoreApplication::applicationFilePath()).fileName().toUtf8()
-                      + '\n' + QSysInfo::machineHostName().toUtf8() + '\n')
-            < 0)
-        shooter.fail(QStringLiteral("cannot write the first copy's lock"));
-    lock.close();
-    SingleInstance second(lockPath);
+    QLockFile first(lockFolder.filePath(QStringLiteral("orra.lock")));
+    if (!first.tryLock(0))
+        shooter.fail(QStringLiteral("cannot take the first copy's lock"));
+    SingleInstance second(first.fileName());
     startProgram(second);
     shootMessages(shooter, fake, nullptr, QStringLiteral("message-running"));
-    if (first > 0) {
-        ::kill(first, SIGKILL);
-        ::waitpid(first, nullptr, 0);
-    }
-#endif
 
     Navigation::EndProgram();
     settle();
