@@ -155,7 +155,7 @@ void TestKeyboard::reportKeys()
     frmAmericanAstrologyResult *reading = readingFor(QStringLiteral("May"), 5);
     frmSave report(reading);
     report.show();
-    QApplication::setActiveWindow(&report);
+    report.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&report));
     // The report text has the focus, with its ring shown, and PgDn scrolls it.
     auto *text = child<QTextEdit>(&report, "RTB");
