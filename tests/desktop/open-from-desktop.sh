@@ -10,7 +10,7 @@
 #   open-from-desktop.sh PREFIX                uses what is installed under PREFIX
 #                                              (/usr for the installed package)
 #
-# Needs an X server ($DISPLAY; run it under xvfb-run). SCREENSHOT=file.png saves
+# Needs an X server ($DISPLAY; run it under scripts/lib/xvfb-run.sh). SCREENSHOT=file.png saves
 # the screen once the reading window is up.
 set -euo pipefail
 
@@ -25,7 +25,7 @@ fail() {
 for tool in xdg-mime xdg-open gio update-mime-database update-desktop-database xwininfo xprop; do
     command -v "$tool" >/dev/null || fail "$tool is missing (scripts/setup.sh installs it)"
 done
-[ -n "${DISPLAY:-}" ] || fail "no X server: run under xvfb-run"
+[ -n "${DISPLAY:-}" ] || fail "no X server: run under scripts/lib/xvfb-run.sh"
 
 scratch=$(mktemp -d)
 pid=""
