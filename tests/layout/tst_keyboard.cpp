@@ -159,7 +159,7 @@ void TestKeyboard::reportKeys()
     QVERIFY(QTest::qWaitForWindowActive(&report));
     // The report text has the focus, with its ring shown, and PgDn scrolls it.
     auto *text = child<QTextEdit>(&report, "RTB");
-    QCOMPARE(QApplication::focusWidget(), text);
+    QTRY_COMPARE(QApplication::focusWidget(), text);
     auto *ring = report.findChild<QFocusFrame *>();
     QVERIFY(ring && ring->isVisible());
     QCOMPARE(text->verticalScrollBar()->value(), 0);
