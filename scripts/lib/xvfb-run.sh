@@ -39,6 +39,7 @@ trap stop EXIT
 trap 'exit 143' TERM HUP
 trap 'exit 130' INT
 
+: >"$scratch/display" # there before the server's shell opens it
 # shellcheck disable=SC2086 # the server's arguments are words
 Xvfb -displayfd 3 -nolisten tcp $server_args 3>"$scratch/display" 2>"$scratch/log" &
 server=$!
