@@ -103,9 +103,12 @@ mount --make-rslave "$root/sys"
 mount -t tmpfs tmpfs "$root/tmp"
 mount --bind "$work" "$root/work"
 cp /etc/resolv.conf "$root/etc/resolv.conf"
+# A compiler cache kept in the system: the clone is always at /work/orra, so
+# the next run's build reuses what did not change.
 inside() {
     chroot "$root" /usr/bin/env -i HOME=/root LANG=C.UTF-8 TERM=dumb \
-        PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin "$@"
+        PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
+        CCACHE_DIR=/var/cache/orra-ccache CMAKE_ARGS=-DCMAKE_CXX_COMPILER_LAUNCHER=ccache "$@"
 }
 
 git clone --quiet "$PWD" "$work/orra"
@@ -113,7 +116,8 @@ echo "Clone of $(git -C "$work/orra" log -1 --format='%h %s')"
 mkdir -p "$work/shots" "$shots"
 
 step "Building and starting it there (scripts/run.sh)"
-inside bash -c 'cd /work/orra && scripts/run.sh && cp build/main-window.png /work/shots/'
+inside bash -c 'cd /work/orra && source scripts/lib/packages.sh && ensure_packages ccache
+                scripts/run.sh && cp build/main-window.png /work/shots/'
 
 step "Its tests there (scripts/test.sh)"
 log=$work/test.log
