@@ -20,7 +20,7 @@ fi
 
 package=orra-native-american-astrology
 cache=${ORRA_DEBIAN13:-${XDG_CACHE_HOME:-$HOME/.cache}/orra-debian13}
-root=$cache/root
+root=$(realpath -m "$cache/root")
 shots=$PWD/${BUILD_DIR:-build}/debian13
 
 source scripts/lib/packages.sh
@@ -55,7 +55,22 @@ exec 9>"$cache/lock"
 flock 9
 
 work=""
+# Processes still running in the system (a test, an X server) end before
+# its mounts go.
+stop_inside() {
+    local proc left signal
+    for signal in TERM TERM TERM TERM TERM TERM TERM TERM TERM KILL; do
+        left=()
+        for proc in /proc/[0-9]*; do
+            [ "$(readlink "$proc/root" 2>/dev/null)" = "$root" ] && left+=("${proc#/proc/}")
+        done
+        ((${#left[@]})) || return 0
+        kill -s "$signal" "${left[@]}" 2>/dev/null || true
+        sleep 0.5
+    done
+}
 cleanup() {
+    stop_inside
     unmount_under "$cache/new"
     unmount_under "$root"
     [ -z "$work" ] || rm -rf --one-file-system "$work"
@@ -105,10 +120,12 @@ mount --bind "$work" "$root/work"
 cp /etc/resolv.conf "$root/etc/resolv.conf"
 # A compiler cache kept in the system: the clone is always at /work/orra, so
 # the next run's build reuses what did not change.
+# In the background, so that an interruption is handled at once.
 inside() {
     chroot "$root" /usr/bin/env -i HOME=/root LANG=C.UTF-8 TERM=dumb \
         PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-        CCACHE_DIR=/var/cache/orra-ccache CMAKE_ARGS=-DCMAKE_CXX_COMPILER_LAUNCHER=ccache "$@"
+        CCACHE_DIR=/var/cache/orra-ccache CMAKE_ARGS=-DCMAKE_CXX_COMPILER_LAUNCHER=ccache "$@" &
+    wait $!
 }
 
 git clone --quiet "$PWD" "$work/orra"
@@ -122,8 +139,9 @@ inside bash -c 'cd /work/orra && source scripts/lib/packages.sh && ensure_packag
 step "Its tests there (scripts/test.sh)"
 log=$work/test.log
 suite=0
-inside env SKIP_SANITIZED=1 SKIP_WINDOWS=1 SKIP_DEBIAN13=1 \
-    bash -c 'cd /work/orra && scripts/test.sh' | tee "$log" || suite=$?
+(inside env SKIP_SANITIZED=1 SKIP_WINDOWS=1 SKIP_DEBIAN13=1 \
+    bash -c 'cd /work/orra && scripts/test.sh' | tee "$log") &
+wait $! || suite=$?
 # CTest's summary: "...tests passed, F tests failed out of N".
 counts=$(sed -n 's/.*tests passed, \([0-9]*\) tests failed out of \([0-9]*\).*/\1 \2/p' "$log" | tail -n 1)
 if [ -n "$counts" ]; then
