@@ -108,6 +108,7 @@ fi
 deb=$(realpath "$deb")
 
 step "Entering Debian $(cat "$root/etc/debian_version")"
+cleanup # what a killed run may have left
 work=$(mktemp -d)
 mkdir -p "$root/work"
 mount --rbind /dev "$root/dev"
