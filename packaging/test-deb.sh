@@ -11,12 +11,12 @@ package=orra-native-american-astrology
 appstream_id=example.orra_astro.OrraNativeAmericanAstrology
 program=/usr/bin/OrraFreeNativeAmericanAstrology
 build=${BUILD_DIR:-build-pkg}
-shot=${SCREENSHOT:-$PWD/$build/installed-main-window.png}
+shots=${SCREENSHOT_DIR:-$PWD/$build}
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 
-tools=(dpkg-dev desktop-file-utils appstream xvfb xauth imagemagick file lintian man-db
+tools=(dpkg-dev desktop-file-utils appstream xvfb imagemagick file lintian man-db
        xdg-utils shared-mime-info libglib2.0-bin x11-utils)
 source scripts/lib/packages.sh
 ensure_packages "${tools[@]}"
@@ -97,27 +97,7 @@ for size in 16 32 48 64 128 256; do
 done
 echo "Desktop entry, metainfo and icons are in place."
 
-echo "== Starting the installed program under Xvfb"
-mkdir -p "$scratch/home" "$scratch/runtime"
-chmod 700 "$scratch/runtime"
-mkdir -p "$(dirname "$shot")"
-HOME=$scratch/home XDG_RUNTIME_DIR=$scratch/runtime \
-    xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
-        "$1" & pid=$!
-        sleep 4
-        if ! kill -0 "$pid" 2>/dev/null; then
-            wait "$pid"; echo "the program ended by itself (status $?)" >&2; exit 1
-        fi
-        import -window root "$2"
-        kill "$pid"; wait "$pid" 2>/dev/null || true
-    ' _ "$program" "$shot" || fail "the installed program did not stay up"
-colours=$(convert "$shot" -format %k info:)
-[ "$colours" -gt 16 ] || fail "the screenshot is blank ($colours colours)"
-echo "Screenshot of the installed program: $shot ($colours colours)"
-
-echo "== Opening a saved reading from the desktop"
-xvfb-run -a -s "-screen 0 1024x768x24" env SCREENSHOT="$(dirname "$shot")/installed-reading-window.png" \
-    tests/desktop/open-from-desktop.sh /usr || fail "a saved reading does not open from the desktop"
+packaging/check-installed.sh "$shots"
 
 echo "== Removing the package"
 DEBIAN_FRONTEND=noninteractive $sudo apt-get remove -y -qq "$package" >/dev/null

@@ -8,7 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(xvfb xauth dbus-daemon at-spi2-core python3-pyatspi gir1.2-atspi-2.0)
+packages=(xvfb x11-utils dbus-daemon at-spi2-core python3-pyatspi gir1.2-atspi-2.0)
 source scripts/lib/packages.sh
 ensure_packages "${packages[@]}"
 
@@ -30,7 +30,7 @@ trap 'rm -rf "$home" "$runtime"' EXIT
 # comes from Debian's package.
 env HOME="$home" XDG_RUNTIME_DIR="$runtime" QT_QPA_PLATFORM=xcb \
     QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_LOGGING_RULES="qt.qpa.*=false" \
-    xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96" \
+    scripts/lib/xvfb-run.sh -s "-screen 0 1280x1024x24 -dpi 96" \
     dbus-run-session -- /usr/bin/python3 scripts/atspi-check.py --app "$program" "$@" \
     > >(grep --line-buffered -v "SpiRegistry daemon is running") \
     2> >(grep --line-buffered -v -e "Failed to set fd limit" -e "Activating service name" \

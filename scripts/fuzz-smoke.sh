@@ -8,7 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(cmake clang libclang-rt-14-dev qt6-base-dev)
+packages=(cmake clang libclang-rt-dev qt6-base-dev)
 source scripts/lib/packages.sh
 ensure_packages "${packages[@]}"
 

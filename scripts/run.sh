@@ -12,7 +12,7 @@ fi
 
 shot=${SCREENSHOT:-$PWD/build/main-window.png}
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
-xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+scripts/lib/xvfb-run.sh -s "-screen 0 1024x768x24" bash -c '
     "$1" & pid=$!
     sleep 3
     import -window root "$2"

@@ -26,7 +26,7 @@ shoot() { # suffix, then environment settings
     shift
     env "$@" HOME="$home" XDG_RUNTIME_DIR="$runtime" QT_QPA_PLATFORM=xcb \
         QT_LOGGING_RULES="qt.qpa.*=false" \
-        xvfb-run -a -s "-screen 0 1600x1200x24 -dpi 96" "$tool" "$out" "$suffix"
+        scripts/lib/xvfb-run.sh -s "-screen 0 1600x1200x24 -dpi 96" "$tool" "$out" "$suffix"
 }
 if $dark; then
     mkdir -p "$home/.config/gtk-3.0" "$home/.config/qt6ct"

@@ -160,11 +160,11 @@ void TestKeyboard::reportKeys()
     frmAmericanAstrologyResult *reading = readingFor(QStringLiteral("May"), 5);
     frmSave report(reading);
     report.show();
-    QApplication::setActiveWindow(&report);
+    report.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&report));
     // The report text has the focus, with its ring shown, and PgDn scrolls it.
     auto *text = child<QTextEdit>(&report, "RTB");
-    QCOMPARE(QApplication::focusWidget(), text);
+    QTRY_COMPARE(QApplication::focusWidget(), text);
     auto *ring = report.findChild<QFocusFrame *>();
     QVERIFY(ring && ring->isVisible());
     QCOMPARE(text->verticalScrollBar()->value(), 0);
