@@ -17,25 +17,7 @@ uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\OrraNati
 # The default reading (1900, January, 1) as the Linux build saves it.
 expected_reading=$':B99\r\nSjw~j{\x82\r\n:\r\n'
 
-failures=()
-check() { # description, command...
-    local what=$1
-    shift
-    if "$@"; then
-        echo "  ok    $what"
-    else
-        echo "  FAIL  $what"
-        failures+=("$what")
-    fi
-}
-wait_for() { # seconds, command...: true once the command succeeds
-    local deadline=$((SECONDS + $1))
-    shift
-    until "$@" >/dev/null; do
-        ((SECONDS < deadline)) || return 1
-        sleep 0.5
-    done
-}
+source "$(dirname "$0")/checks.sh"
 windows() { xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | sort; }
 count_windows() { [ "$(windows | wc -l)" -eq "$1" ]; }
 other_window() { # ids...: a visible window of the program that is none of them

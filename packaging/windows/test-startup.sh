@@ -18,25 +18,7 @@ program=OrraFreeNativeAmericanAstrology.exe
 # 1975, May, 5 as the program saves it: the Beaver.
 reading=$':B@>\r\nVj\x82\r\n>\r\n'
 
-failures=()
-check() { # what is checked, command...
-    local what=$1
-    shift
-    if "$@"; then
-        echo "  ok    $what"
-    else
-        echo "  FAIL  $what"
-        failures+=("$what")
-    fi
-}
-wait_for() { # seconds, command...: true once the command succeeds
-    local deadline=$((SECONDS + $1))
-    shift
-    until "$@" >/dev/null; do
-        ((SECONDS < deadline)) || return 1
-        sleep 0.5
-    done
-}
+source "$(dirname "$0")/checks.sh"
 # The reading window, not the main window: it is the wider one (633 against 472).
 reading_shown() {
     local w WIDTH
