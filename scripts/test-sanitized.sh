@@ -16,10 +16,10 @@ export ASAN_OPTIONS="detect_leaks=1:halt_on_error=1:abort_on_error=0:print_stack
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1:report_error_type=1"
 export LSAN_OPTIONS="suppressions=$PWD/sanitizers/lsan.supp:print_suppressions=0"
 
-ctest --test-dir build-asan --output-on-failure -j"$(nproc)" -E '^tst_desktop$'
-# The one test on the xcb platform runs with full stacks: Debian's Qt has no
+ctest --test-dir build-asan --output-on-failure -j"$(nproc)" -E '^tst_(desktop|keyboard_x11)$'
+# The tests on the xcb platform run with full stacks: Debian's Qt has no
 # frame pointers, so the fast unwinder stops inside it, and Qt 6.8's platform
 # services were reported leaked with no frame of the xcb plugin
 # sanitizers/lsan.supp names. For every test, that would take five times as long.
 ASAN_OPTIONS=$ASAN_OPTIONS:fast_unwind_on_malloc=0 \
-    ctest --test-dir build-asan --output-on-failure -R '^tst_desktop$'
+    ctest --test-dir build-asan --output-on-failure -R '^tst_(desktop|keyboard_x11)$'

@@ -50,15 +50,31 @@ std::optional<HeldLock::State> clearOnce(const QString &path)
         return errno == ENOENT ? State::Gone : State::Unknown;
     std::optional<State> seen = State::Unknown;
     struct stat st = {};
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
-        seen = errno == EWOULDBLOCK ? State::Held : State::Unknown;
-    else if (::fstat(fd, &st) == 0
-             && qAbs(QDateTime::currentMSecsSinceEpoch() - qint64(st.st_mtim.tv_sec) * 1000
-                     - st.st_mtim.tv_nsec / 1000000)
-                 < SettleMs)
+    struct stat named = {};
+    // Not even tried while young: a try at the moment its maker locks it would
+    // make that lock fail, which QLockFile only warns about.
+    if (::fstat(fd, &st) != 0)
+        seen = State::Unknown;
+    else if (qAbs(QDateTime::currentMSecsSinceEpoch() - qint64(st.st_mtim.tv_sec) * 1000
+                  - st.st_mtim.tv_nsec / 1000000)
+             < SettleMs)
         seen = std::nullopt;
-    else if (::unlink(name.constData()) == 0 || errno == ENOENT)
-        seen = State::Gone; // while it is locked here, no one else can make a new one
+    else if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
+        seen = errno == EWOULDBLOCK ? State::Held : State::Unknown;
+    else {
+        // Removed only under the lock QLockFile itself clears stale locks under,
+        // and only while the name still names the file looked at: another copy
+        // may have cleared it and made its own since.
+        QLockFile remover(path + QStringLiteral(".rmlock"));
+        if (!remover.tryLock(0))
+            seen = std::nullopt; // another copy is clearing it: look again
+        else if (::stat(name.constData(), &named) != 0)
+            seen = errno == ENOENT ? State::Gone : State::Unknown;
+        else if (named.st_ino != st.st_ino || named.st_dev != st.st_dev)
+            seen = std::nullopt; // a new lock: look at that one
+        else if (::unlink(name.constData()) == 0 || errno == ENOENT)
+            seen = State::Gone;
+    }
     ::close(fd); // gives back the lock taken here
     return seen;
 #endif
