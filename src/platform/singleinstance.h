@@ -19,8 +19,8 @@ bool isOwnSmallFileOrNothing(const QString &path, qint64 maxBytes);
 
 enum class State { Gone, Held, Unknown };
 // Removes the lock at path unless a process holds it (Held). One made less than
-// a second ago may not be locked by its maker yet: it is watched until it is
-// held or a second old. Unknown: no telling, as in a folder that cannot lock.
+// a second ago may not be locked by its maker yet: it is judged once a second
+// old. Unknown: no telling, as in a folder that cannot lock.
 State clearIfStale(const QString &path);
 
 } // namespace HeldLock
