@@ -17,7 +17,7 @@ uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\OrraNati
 # The default reading (1900, January, 1) as the Linux build saves it.
 expected_reading=$':B99\r\nSjw~j{\x82\r\n:\r\n'
 
-source "$(dirname "$0")/checks.sh"
+source "$(dirname "$0")/checks.sh" || exit 2
 windows() { xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | sort; }
 count_windows() { [ "$(windows | wc -l)" -eq "$1" ]; }
 other_window() { # ids...: a visible window of the program that is none of them

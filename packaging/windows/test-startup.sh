@@ -18,7 +18,7 @@ program=OrraFreeNativeAmericanAstrology.exe
 # 1975, May, 5 as the program saves it: the Beaver.
 reading=$':B@>\r\nVj\x82\r\n>\r\n'
 
-source "$(dirname "$0")/checks.sh"
+source "$(dirname "$0")/checks.sh" || exit 2
 # The reading window, not the main window: it is the wider one (633 against 472).
 reading_shown() {
     local w WIDTH
