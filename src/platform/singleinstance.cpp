@@ -103,7 +103,7 @@ bool HeldLock::isOwnSmallFileOrNothing(const QString &path, qint64 maxBytes)
     struct stat st = {};
     // Nothing there; but a link to nowhere is not ours to write through.
     if (::stat(name.constData(), &st) != 0)
-        return (errno == ENOENT || errno == ENOTDIR) && ::lstat(name.constData(), &st) != 0;
+        return errno == ENOENT && ::lstat(name.constData(), &st) != 0;
     return st.st_uid == ::getuid() && S_ISREG(st.st_mode) && st.st_size <= maxBytes;
 #else
     const QFileInfo info(path);
