@@ -96,21 +96,14 @@ bool namesLiveProcess(const QLockFile &lock)
 
 bool HeldLock::isOwnSmallFileOrNothing(const QString &path, qint64 maxBytes)
 {
-#ifdef Q_OS_UNIX
-    // One look, through a link to what it names: other copies make and remove
-    // these files all the time, and two looks could see two different files.
-    const QByteArray name = QFile::encodeName(path);
-    struct stat st = {};
-    // Nothing there; but a link to nowhere is not ours to write through.
-    if (::stat(name.constData(), &st) != 0)
-        return errno == ENOENT && ::lstat(name.constData(), &st) != 0;
-    return st.st_uid == ::getuid() && S_ISREG(st.st_mode) && st.st_size <= maxBytes;
-#else
-    const QFileInfo info(path);
+    const QFileInfo info(path); // through a link, to what it names
     if (!info.exists())
-        return !info.isSymLink();
-    return info.isFile() && info.size() <= maxBytes;
+        return !info.isSymLink(); // a link to nowhere: not ours to write through
+#ifdef Q_OS_UNIX
+    if (info.ownerId() != ::getuid())
+        return false;
 #endif
+    return info.isFile() && info.size() <= maxBytes;
 }
 
 HeldLock::State HeldLock::clearIfStale(const QString &path)
