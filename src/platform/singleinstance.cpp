@@ -127,10 +127,9 @@ SingleInstance::~SingleInstance() = default;
 bool SingleInstance::acquire()
 {
     const QString path = m_lock->fileName();
-    // Again after each stale lock cleared: copies starting beside this one may
-    // clear and take it in the meantime, many times over when many start at once.
-    const QDeadlineTimer patience(5000);
-    do {
+    // Again after a stale lock is cleared, and once more in case a copy starting
+    // beside this one took the lock in the meantime.
+    for (int attempt = 0; attempt < 3; ++attempt) {
         // QLockFile reads a lock it finds, and the one beside it it clears stale ones with.
         if (!HeldLock::isOwnSmallFileOrNothing(path, LockMaxBytes)
             || !HeldLock::isOwnSmallFileOrNothing(path + QStringLiteral(".rmlock"), LockMaxBytes))
@@ -145,8 +144,8 @@ bool SingleInstance::acquire()
             return false;
         if (state == HeldLock::State::Unknown)
             return !namesLiveProcess(*m_lock);
-    } while (!patience.hasExpired());
-    return !namesLiveProcess(*m_lock); // never seen held, yet it would not go
+    }
+    return true; // never held, yet it would not go: run without it
 }
 
 QString SingleInstance::defaultLockPath()
