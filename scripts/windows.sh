@@ -19,11 +19,34 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 what=${1:-all}
+# Nothing ends silently: a failed step names itself and how to retry.
+trap 'echo "windows.sh: failed at line $LINENO: $BASH_COMMAND (retry: scripts/windows.sh $what)" >&2' ERR
+
+# Qt for Windows is Debian 13's Qt 6.8.2, so its host tools (moc, rcc, uic)
+# must be Debian 13's own Qt 6.8.2 in /usr: elsewhere the whole build runs in
+# the project's Debian 13 system, with this folder and ../shared bound into it.
+if ! (. /etc/os-release && [ "$ID" = debian ] && [ "$VERSION_ID" = 13 ]); then
+    if [ "$(id -u)" -ne 0 ]; then
+        exec sudo --preserve-env=ORRA_DEBIAN13,WIN_BUILD_DIR,CI "$0" "$@"
+    fi
+    source scripts/lib/packages.sh
+    source scripts/lib/debian13-system.sh
+    binds=("$root" /work/orra)
+    [ -d "$root/../shared" ] && binds+=("$(realpath "$root/../shared")" /work/shared)
+    enter_debian13 "${binds[@]}"
+    echo "== the Windows build runs in Debian $(cat "$debian13_root/etc/debian_version") ($debian13_root)"
+    rc=0
+    inside env WIN_BUILD_DIR="${WIN_BUILD_DIR:-}" bash /work/orra/scripts/windows.sh "$@" || rc=$?
+    # What was made in the tree belongs to whoever called sudo.
+    [ -z "${SUDO_UID:-}" ] || chown -R "$SUDO_UID:$SUDO_GID" "${WIN_BUILD_DIR:-build-win}" docs/screenshots/windows
+    exit "$rc"
+fi
+
 build=${WIN_BUILD_DIR:-build-win}
 mkdir -p "$build"
 build=$(cd "$build" && pwd)
 cache=${ORRA_WIN_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/orra-windows}
-qt_version=6.4.2
+qt_version=6.8.2
 qt=$cache/qt-$qt_version-mingw64
 prepared=${ORRA_WIN_QT_ARCHIVE:-$root/../shared/windows-qt/qt-$qt_version-mingw64.tar.xz}
 toolchain=$root/cmake/mingw-w64-x86_64.cmake
@@ -32,8 +55,8 @@ app=OrraFreeNativeAmericanAstrology
 package=OrraNativeAmericanAstrology-$version
 
 packages=(g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64 cmake
-          ninja-build qt6-base-dev qt6-base-dev-tools qt6-svg-dev wine64 nsis icoutils zip
-          unzip xvfb xauth x11-utils xdotool imagemagick fonts-dejavu-core)
+          ninja-build ccache qt6-base-dev qt6-base-dev-tools qt6-svg-dev wine64 nsis icoutils
+          zip unzip xz-utils xvfb xauth x11-utils xdotool imagemagick fonts-dejavu-core)
 source scripts/lib/packages.sh
 ensure_packages "${packages[@]}"
 
@@ -43,71 +66,114 @@ t0=$(seconds)
 
 # --- Qt for Windows ---------------------------------------------------------
 
-# Qt from the sources Debian builds its own Qt from, so host tools (moc, rcc,
-# uic from /usr) and target libraries are one version.
+qt_fail() { # what failed: says so and how to retry, then ends the run
+    echo "FAIL: Qt for Windows: $*. Retry with: scripts/windows.sh $what" >&2
+    exit 1
+}
+
+# Runs a long command with its output in a log and says once a minute how far
+# it is; on failure shows the log's end and names the step.
+run_logged() { # what, log, command...
+    local doing=$1 log=$2 rc=0 ticker
+    shift 2
+    (
+        while sleep 60; do
+            printf '   ... %s, %d min so far %s\n' "$doing" $((($(seconds) - t0) / 60)) \
+                "$(grep -o '^\[[0-9]*/[0-9]*\]' "$log" 2>/dev/null | tail -n 1 || true)"
+        done
+    ) &
+    ticker=$!
+    "$@" >"$log" 2>&1 || rc=$?
+    kill "$ticker" 2>/dev/null || true
+    wait "$ticker" 2>/dev/null || true
+    if [ "$rc" != 0 ]; then
+        tail -n 30 "$log" >&2
+        qt_fail "$doing failed (exit $rc; log: $log)"
+    fi
+}
+
+# Qt from Debian 13's patched sources (those Debian builds its own Qt 6.8.2
+# from), so host tools and target libraries are one version with the same fixes.
 build_qt_from_source() {
     local work=$cache/source
+    step "Qt $qt_version for Windows: building it from Debian's patched sources (once; about an hour on 2 cores)"
+    ensure_packages dpkg-dev xz-utils debian-archive-keyring
     rm -rf "$work" "$qt.partial"
     mkdir -p "$work/lists/partial" "$work/archives/partial"
-    # deb-src entries of the machine's own mirrors, in a list of our own with
+    # deb-src entries of this system's own archive, in a list of our own with
     # package lists of our own: the system's lists stay as they are.
-    local uris suites
-    uris=$( (sed -n 's/^URIs: *//p' /etc/apt/sources.list.d/*.sources 2>/dev/null
-             sed -n 's/^deb \(\[[^]]*\] \)\?\([^ ]*\) .*/\2/p' /etc/apt/sources.list 2>/dev/null) |
-            tr ' ' '\n' | grep -v security | sort -u | head -n 1)
-    suites=$(. /etc/os-release && echo "$VERSION_CODENAME")
-    cat >"$work/debian.sources" <<EOF
-Types: deb deb-src
-URIs: ${uris:-http://deb.debian.org/debian}
-Suites: $suites
-Components: main
-Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
-EOF
+    local mirror suite
+    mirror=$(source scripts/lib/debian13-system.sh && debian_mirror)
+    suite=$(. /etc/os-release && echo "$VERSION_CODENAME")
+    printf '%s\n' "Types: deb-src" "URIs: $mirror" "Suites: $suite $suite-updates" \
+        "Components: main" "Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg" "" \
+        "Types: deb-src" "URIs: ${mirror%/debian*}/debian-security" "Suites: $suite-security" \
+        "Components: main" "Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg" \
+        >"$work/debian.sources"
     local apt_opts=(-o Dir::Etc::sourcelist=/dev/null -o Dir::Etc::sourceparts="$work"
                     -o Dir::State::Lists="$work/lists" -o Dir::Cache::archives="$work/archives"
                     -o Dir::Cache::pkgcache= -o Dir::Cache::srcpkgcache=)
-    apt-get "${apt_opts[@]}" update -qq
-    (cd "$work" && apt-get "${apt_opts[@]}" source --download-only qt6-base)
-    mkdir -p "$work/qtbase"
-    tar -xf "$work"/qt6-base_${qt_version}*.orig.tar.xz -C "$work/qtbase" --strip-components=1
-    # Debian's qt6-svg source archive may not be reachable: the copy in third_party then.
-    mkdir -p "$work/qtsvg"
-    if (cd "$work" && apt-get "${apt_opts[@]}" source --download-only qt6-svg) 2>/dev/null; then
-        tar -xf "$work"/qt6-svg_${qt_version}*.orig.tar.xz -C "$work/qtsvg" --strip-components=1
+    step "Qt for Windows: fetching Debian's qt6-base source from $mirror"
+    run_logged "fetching the qt6-base source" "$work/fetch.log" bash -c \
+        'apt-get "${@:2}" update && cd "$1" && apt-get "${@:2}" source --download-only qt6-base' \
+        _ "$work" "${apt_opts[@]}"
+    local dsc
+    dsc=$(find "$work" -maxdepth 1 -name "qt6-base_$qt_version*.dsc" | sort -V | tail -n 1)
+    [ -n "$dsc" ] || qt_fail "Debian $suite serves no qt6-base $qt_version source (log: $work/fetch.log)"
+    step "Qt for Windows: unpacking $(basename "$dsc") with Debian's patches"
+    run_logged "unpacking the qt6-base source" "$work/unpack.log" \
+        dpkg-source --no-check -x "$dsc" "$work/qtbase"
+    # Debian's qt6-svg source may not be served: then the copy in ../shared/third_party.
+    local svg=$root/../shared/third_party/qtsvg-everywhere-src-6.8.0.tar.xz
+    if (cd "$work" && apt-get "${apt_opts[@]}" source --download-only qt6-svg) >"$work/svg.log" 2>&1 \
+        && dsc=$(find "$work" -maxdepth 1 -name "qt6-svg_*.dsc" | sort -V | tail -n 1) \
+        && [ -n "$dsc" ]; then
+        step "Qt for Windows: unpacking $(basename "$dsc") with Debian's patches"
+        run_logged "unpacking the qt6-svg source" "$work/unpack-svg.log" \
+            dpkg-source --no-check -x "$dsc" "$work/qtsvg"
+    elif [ -f "$svg" ]; then
+        step "Qt for Windows: Debian's qt6-svg source is not served here; using $svg"
+        mkdir -p "$work/qtsvg"
+        tar -xf "$svg" -C "$work/qtsvg" --strip-components=1
     else
-        tar -xf "$root/../shared/third_party/qtsvg-everywhere-src-$qt_version.tar.xz" \
-            -C "$work/qtsvg" --strip-components=1
+        qt_fail "neither Debian's qt6-svg source (log: $work/svg.log) nor $svg is to be had; put the latter there"
     fi
 
     # tabletevent: Debian's source drops src/3rdparty/wintab. dynamicgl: with
-    # OpenGL off, 6.4.2's Windows plugin still compiles its dynamic-GL branch.
-    cmake -S "$work/qtbase" -B "$work/build-qtbase" -G Ninja \
+    # OpenGL off, nothing should load it at run time.
+    step "Qt for Windows: configuring qtbase"
+    run_logged "configuring qtbase" "$work/configure-qtbase.log" \
+        cmake -S "$work/qtbase" -B "$work/build-qtbase" -G Ninja \
         -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_INSTALL_PREFIX="$qt.partial" \
         -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
         -DQT_QMAKE_TARGET_MKSPEC=win32-g++ -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=ON \
         -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DFEATURE_opengl=OFF -DFEATURE_dynamicgl=OFF \
         -DFEATURE_tabletevent=OFF -DFEATURE_dbus=OFF -DFEATURE_sql=OFF -DFEATURE_network=OFF \
         -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF -DFEATURE_testlib=ON -DFEATURE_printsupport=ON
-    cmake --build "$work/build-qtbase" -j"$(nproc)"
-    cmake --install "$work/build-qtbase" --strip
-    "$qt.partial/bin/qt-cmake" -S "$work/qtsvg" -B "$work/build-qtsvg" -G Ninja \
+    grep -i -A1 'styles' "$work/build-qtbase/config.summary" 2>/dev/null | head -n 4 || true
+    step "Qt for Windows: building qtbase (the long step: about 50 minutes on 2 cores)"
+    run_logged "building qtbase" "$work/build-qtbase.log" cmake --build "$work/build-qtbase" -j"$(nproc)"
+    run_logged "installing qtbase" "$work/install-qtbase.log" cmake --install "$work/build-qtbase" --strip
+    step "Qt for Windows: building qtsvg (a few minutes)"
+    run_logged "configuring qtsvg" "$work/configure-qtsvg.log" \
+        "$qt.partial/bin/qt-cmake" -S "$work/qtsvg" -B "$work/build-qtsvg" -G Ninja \
         -DCMAKE_BUILD_TYPE=Release -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF
-    cmake --build "$work/build-qtsvg" -j"$(nproc)"
-    cmake --install "$work/build-qtsvg" --strip
+    run_logged "building qtsvg" "$work/build-qtsvg.log" cmake --build "$work/build-qtsvg" -j"$(nproc)"
+    run_logged "installing qtsvg" "$work/install-qtsvg.log" cmake --install "$work/build-qtsvg" --strip
     mv "$qt.partial" "$qt" # only a finished Qt counts as the cache
     rm -rf "$work"
+    step "Qt $qt_version for Windows built in $((($(seconds) - t0) / 60)) minutes; kept in $qt"
 }
 
 if [ ! -f "$qt/lib/cmake/Qt6/Qt6Config.cmake" ]; then
     mkdir -p "$cache"
     if [ -f "$prepared" ]; then
-        step "Qt $qt_version for Windows: unpacking $prepared"
+        step "Qt $qt_version for Windows: unpacking $prepared (once)"
         rm -rf "$qt.partial"
         mkdir -p "$qt.partial"
         tar -xJf "$prepared" -C "$qt.partial" --strip-components=1
         mv "$qt.partial" "$qt"
     else
-        step "Qt $qt_version for Windows: building from source (once; about 25 minutes)"
         build_qt_from_source
     fi
 fi
@@ -116,7 +182,11 @@ t_qt=$(seconds)
 # --- Build ------------------------------------------------------------------
 
 step "cross-building into $build"
-cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+# A build folder made against another Qt starts afresh.
+if [ -f "$build/CMakeCache.txt" ] && ! grep -q "^Qt6_DIR:PATH=$qt/" "$build/CMakeCache.txt"; then
+    find "$build" -mindepth 1 -maxdepth 1 -exec rm -rf {} +
+fi
+cmake -S . -B "$build" -G Ninja -DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
     -DCMAKE_PREFIX_PATH="$qt" -DQT_HOST_PATH=/usr -DCMAKE_BUILD_TYPE=Release \
     -DORRA_BUILD_BENCH=OFF >/dev/null
 cmake --build "$build" -j"$(nproc)"
@@ -124,7 +194,8 @@ t_build=$(seconds)
 
 # --- Deploy: exactly what the program loads ---------------------------------
 
-mingw_dirs=(/usr/lib/gcc/x86_64-w64-mingw32/12-posix /usr/x86_64-w64-mingw32/lib)
+# The runtime of the compiler that built the program.
+mingw_dirs=("$(dirname "$(x86_64-w64-mingw32-g++-posix -print-libgcc-file-name)")" /usr/x86_64-w64-mingw32/lib)
 dll_dirs=("$qt/bin" "${mingw_dirs[@]}")
 
 # The DLLs a program or DLL imports that come from Qt or the mingw runtime,
@@ -168,7 +239,7 @@ deploy() { # folder, program, plugins...
 dist=$build/dist
 folder=$dist/$package
 step "deploying into $folder"
-deploy "$folder" "$build/src/$app.exe" platforms/qwindows.dll styles/qwindowsvistastyle.dll
+deploy "$folder" "$build/src/$app.exe" platforms/qwindows.dll styles/qmodernwindowsstyle.dll
 (cd "$dist" && rm -f "$package-portable.zip" && zip -qr "$package-portable.zip" "$package")
 step "installer"
 # The installer's file list, so that the uninstaller removes exactly these.
@@ -235,7 +306,7 @@ if [ "$what" = screenshots ]; then
     new_prefix "$build/wine-shots"
     shots=$build/shots
     deploy "$shots" "$build/tools/screenshots/orra_screenshots.exe" platforms/qwindows.dll \
-        styles/qwindowsvistastyle.dll
+        styles/qmodernwindowsstyle.dll
     out=$root/docs/screenshots/windows
     rm -rf "$shots/out"
     mkdir -p "$shots/out" "$out"
@@ -268,7 +339,7 @@ if [ "$what" = all ] || [ "$what" = tests ]; then
     suite=$build/tests
     tests=()
     while read -r exe; do tests+=("$exe"); done < <(find "$suite" -maxdepth 1 -name 'tst_*.exe' | sort)
-    for plugin in platforms/qoffscreen.dll platforms/qwindows.dll styles/qwindowsvistastyle.dll; do
+    for plugin in platforms/qoffscreen.dll platforms/qwindows.dll styles/qmodernwindowsstyle.dll; do
         mkdir -p "$suite/$(dirname "$plugin")"
         cp "$qt/plugins/$plugin" "$suite/$plugin"
     done
