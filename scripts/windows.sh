@@ -55,7 +55,7 @@ app=OrraFreeNativeAmericanAstrology
 package=OrraNativeAmericanAstrology-$version
 
 packages=(g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64 cmake
-          ninja-build ccache qt6-base-dev qt6-base-dev-tools qt6-svg-dev wine64 nsis icoutils
+          ninja-build ccache qt6-base-dev qt6-base-dev-tools qt6-svg-dev wine64 nsis icoutils librsvg2-bin
           zip unzip xz-utils xvfb xauth x11-utils xdotool imagemagick fonts-dejavu-core)
 source scripts/lib/packages.sh
 ensure_packages "${packages[@]}"
