@@ -368,6 +368,11 @@ if [ "$what" = all ] || [ "$what" = tests ]; then
         wineserver -w
         run_test "tst_layout@${dpi}dpi" tst_layout.exe
     done
+    # Windows 11 gets Qt's Windows 11 style (Windows 10 the WindowsVista one).
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null
+    wine reg add 'HKCU\Software\Wine' /v Version /d win11 /f >/dev/null
+    wineserver -w
+    run_test "tst_layout@win11" tst_layout.exe
 fi
 t_tests=$(seconds)
 

@@ -304,7 +304,9 @@ static QList<Pair> pairsOf(QWidget *w)
                 {c(QPalette::Text), c(QPalette::Base), 4.5}};
     if (auto *text = qobject_cast<QTextEdit *>(w)) {
         // The report's own colours, black and dark cyan, on the box's ground.
-        const QColor ground = text->viewport()->palette().color(QPalette::Base);
+        QColor ground = text->viewport()->palette().color(QPalette::Base);
+        if (ground.alpha() == 0) // a clear viewport (Windows 11's style): the box shows through
+            ground = c(QPalette::Base);
         return {{c(QPalette::Text), ground, 4.5},
                 {Qt::black, ground, 4.5},
                 {QColor(0, 128, 128), ground, 4.5}};
