@@ -7,6 +7,7 @@
 #   none of them in the ANSI code page, open through the file type;
 # - --version, --help and a mistake reach the console, a redirected file and a
 #   pipe from cmd.exe, ending with 0, 0 and 2 as on Linux;
+# - of two copies started at once, ten times over, one runs and one says so;
 # - the .exe carries its application manifest.
 set -uo pipefail
 setup=$(realpath "$1")
@@ -91,6 +92,26 @@ for case in "--version|0|$version|" "--help|0|$usage|" "--frobnicate|2|$mistake|
 done
 
 # --- The manifest ------------------------------------------------------------
+
+# --- Two copies started at once, ten times ----------------------------------
+
+# Each time one main window, and the other copy's "already running" message
+# (titled without the version); never two main windows.
+one_runs() {
+    [ "$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | wc -l)" -eq 1 ] &&
+        [ "$(xdotool search --onlyvisible --name '^Orra Native American Astrology$' 2>/dev/null |
+            wc -l)" -eq 1 ]
+}
+rounds=0
+for _ in $(seq 10); do
+    for _ in 1 2; do (cd "$(dirname "$exe")" && wine "$program" >/dev/null 2>&1) & done
+    wait_for 60 one_runs && rounds=$((rounds + 1))
+    wineserver -k 2>/dev/null
+    wineserver -w
+    wait
+done
+check "two copies started at once: one runs, the other says so ($rounds of 10 times)" \
+    test "$rounds" = 10
 
 manifest=$(wrestool -x --raw --type=24 --name=1 "$exe" 2>/dev/null)
 for declared in '<dpiAwareness[^>]*>PerMonitorV2<' '{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}' \
