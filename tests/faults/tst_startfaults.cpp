@@ -186,7 +186,7 @@ void TestStartFaults::killedCopyDoesNotBlockTheNext()
 
 void TestStartFaults::manyAtOnceExactlyOneRuns_data()
 {
-    QTest::addColumn<bool>("staleLock");
+    QTest::addColumn<bool>("killedCopysLock");
     QTest::addColumn<int>("rounds");
     QTest::addColumn<int>("started");
     QTest::newRow("two, no lock before") << false << 10 << 2;
@@ -196,11 +196,11 @@ void TestStartFaults::manyAtOnceExactlyOneRuns_data()
 
 void TestStartFaults::manyAtOnceExactlyOneRuns()
 {
-    QFETCH(bool, staleLock);
+    QFETCH(bool, killedCopysLock);
     QFETCH(int, rounds);
     QFETCH(int, started);
     for (int round = 0; round < rounds; ++round) {
-        if (staleLock) {
+        if (killedCopysLock) {
             leaveLockOfKilledCopy();
             if (QTest::currentTestFailed())
                 return;
