@@ -103,9 +103,8 @@ public:
     }
 
     // Starts program with home as its home folder (settings under home/config)
-    // and a fresh runtime folder. The plugin ends each child at once, leaving
-    // its lock behind: taken and given back here, so that every start finds
-    // the user's lock free, as after a clean exit.
+    // and a fresh runtime folder. The user's lock is taken and given back here
+    // first: a copy of the program running would refuse every start.
     ChildResult run(const QString &program, const QString &home)
     {
         if (!SingleInstance().acquire()) {

@@ -1,7 +1,6 @@
 #include "platform.h"
 
 #include "appinfo.h"
-#include "singleinstance.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -19,6 +18,10 @@
 #include <QTemporaryDir>
 
 #include <utility>
+
+#ifndef Q_OS_WIN
+#include <unistd.h>
+#endif
 
 namespace {
 QtPlatform &realPlatform()
@@ -111,6 +114,17 @@ namespace {
 constexpr qint64 StoreMaxBytes = 16 * 1024;
 
 #ifndef Q_OS_WIN // the registry needs none of these guards
+// Nothing at path, or a plain file of this user's of at most maxBytes: all the
+// store opens there. A FIFO, a device or a huge file could make it wait or read
+// without end.
+bool isOwnSmallFileOrNothing(const QString &path, qint64 maxBytes)
+{
+    const QFileInfo info(path); // through a link, to what it names
+    if (!info.exists())
+        return !info.isSymLink(); // a link to nowhere: not ours to write through
+    return info.ownerId() == ::getuid() && info.isFile() && info.size() <= maxBytes;
+}
+
 // Where QSettings keeps the file-based store, worked out without opening it:
 // QSettings reads the file whole as it opens it.
 QString storeFileName()
@@ -129,7 +143,7 @@ QString storeFileName()
 bool looksWritten(const QString &path)
 {
     QFile file(path);
-    if (!HeldLock::isOwnSmallFileOrNothing(path, StoreMaxBytes))
+    if (!isOwnSmallFileOrNothing(path, StoreMaxBytes))
         return false;
     if (!file.exists())
         return true;
@@ -201,10 +215,12 @@ bool QtPlatform::writeSetting(const QString &group, const QString &key, const QS
         return false;
 #ifndef Q_OS_WIN
     // QSettings waits for its lock file before writing, for ever where a folder
-    // is in the way: one nobody holds is cleared; anything else fails this write.
+    // is in the way. Only the one running copy writes the store, so a lock file
+    // found here was left behind (by a copy killed while writing) and is
+    // removed; anything else in its place fails this write.
     const QString lock = store->fileName() + QStringLiteral(".lock");
-    if (!HeldLock::isOwnSmallFileOrNothing(lock, StoreMaxBytes)
-        || HeldLock::clearIfStale(lock) != HeldLock::State::Gone
+    if (!isOwnSmallFileOrNothing(lock, StoreMaxBytes)
+        || (QFileInfo::exists(lock) && !QFile::remove(lock))
         || !staysReadable(store->fileName(), path, value))
         return false;
 #endif

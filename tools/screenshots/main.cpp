@@ -27,7 +27,6 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLockFile>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScrollBar>
@@ -356,10 +355,11 @@ int main(int argc, char *argv[])
 
     // Last, as it ends the program: a second copy finds the lock held.
     QTemporaryDir lockFolder;
-    QLockFile first(lockFolder.filePath(QStringLiteral("orra.lock")));
-    if (!first.tryLock(0))
+    const QString lock = lockFolder.filePath(QStringLiteral("orra.lock"));
+    SingleInstance first(lock);
+    if (!first.acquire())
         shooter.fail(QStringLiteral("cannot take the first copy's lock"));
-    SingleInstance second(first.fileName());
+    SingleInstance second(lock);
     startProgram(second);
     shootMessages(shooter, fake, nullptr, QStringLiteral("message-running"));
 
