@@ -99,9 +99,11 @@ enter_debian13() {
 }
 
 # In the background and waited for, so that an interruption is handled at once.
+# Without the system's lock (fd 9): something left running in the system must
+# not keep the next script out.
 inside() {
     chroot "$debian13_root" /usr/bin/env -i HOME=/root LANG=C.UTF-8 TERM=dumb CI="${CI:-}" \
         PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-        CCACHE_DIR=/var/cache/orra-ccache "$@" &
+        CCACHE_DIR=/var/cache/orra-ccache "$@" 9>&- &
     wait $!
 }
