@@ -24,7 +24,8 @@ source "$(dirname "$0")/checks.sh" || exit 2
 reading_shown() {
     local w WIDTH
     for w in $(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null); do
-        eval "$(xdotool getwindowgeometry --shell "$w")"
+        WIDTH=0 # a window gone between the search and this look has no size
+        eval "$(xdotool getwindowgeometry --shell "$w" 2>/dev/null)"
         ((WIDTH > 600)) && return 0
     done
     return 1
