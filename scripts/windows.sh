@@ -50,7 +50,8 @@ qt_version=6.8.2
 qt=$cache/qt-$qt_version-mingw64
 prepared=${ORRA_WIN_QT_ARCHIVE:-$root/../shared/windows-qt/qt-$qt_version-mingw64.tar.xz}
 toolchain=$root/cmake/mingw-w64-x86_64.cmake
-version=$(sed -n 's/^project(.* VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+source scripts/lib/project.sh
+version=$(project_version)
 app=OrraFreeNativeAmericanAstrology
 package=OrraNativeAmericanAstrology-$version
 
