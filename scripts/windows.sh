@@ -117,9 +117,11 @@ count() { # name, status, [JUnit file]: one of the closing line's counts
     fi
 }
 
-for part in qt build package checks suites; do
-    source "scripts/windows/$part.sh"
-done
+source scripts/windows/qt.sh
+source scripts/windows/build.sh
+source scripts/windows/package.sh
+source scripts/windows/checks.sh
+source scripts/windows/suites.sh
 
 get_qt
 t_qt=$(seconds)

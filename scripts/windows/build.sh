@@ -1,4 +1,4 @@
-# shellcheck shell=bash
+# shellcheck shell=bash disable=SC2154 # root, qt, app, package and the rest: set by scripts/windows.sh
 # Sourced by scripts/windows.sh: the cross-build with Debian 13's mingw-w64
 # against $qt (Ninja, Release; the program's own flags are in cmake/Windows.cmake).
 #

@@ -1,4 +1,4 @@
-# shellcheck shell=bash
+# shellcheck shell=bash disable=SC2154 # root, qt, app, package and the rest: set by scripts/windows.sh
 # Sourced by scripts/windows.sh: the checks of what a release is made of,
 # each one count of the closing line and a JUnit file.
 #
@@ -128,7 +128,8 @@ check_signing() { # build folder
     for _ in $(seq 100); do [ -s "$out/keys/port" ] && break; sleep 0.1; done
     (
         export ORRA_SIGN_CERT=$out/keys/sign.pem ORRA_SIGN_KEY=$out/keys/sign.key
-        export ORRA_SIGN_TIMESTAMP_URL=http://127.0.0.1:$(cat "$out/keys/port" 2>/dev/null)/
+        ORRA_SIGN_TIMESTAMP_URL=http://127.0.0.1:$(cat "$out/keys/port" 2>/dev/null)/
+        export ORRA_SIGN_TIMESTAMP_URL
         package "$dir" "$out/dist"
     ) >"$out/package.log" 2>&1 || {
         tail -n 20 "$out/package.log" "$out/tsa.log" >&2

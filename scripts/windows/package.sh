@@ -1,4 +1,4 @@
-# shellcheck shell=bash
+# shellcheck shell=bash disable=SC2154 # root, qt, app, package and the rest: set by scripts/windows.sh
 # Sourced by scripts/windows.sh: the program folder with exactly what the
 # program loads, the portable zip and the installer, byte for byte the same
 # from the same source; signed when a certificate and its key are given.

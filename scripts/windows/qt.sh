@@ -1,4 +1,4 @@
-# shellcheck shell=bash
+# shellcheck shell=bash disable=SC2154 # root, qt, app, package and the rest: set by scripts/windows.sh
 # Sourced by scripts/windows.sh: Qt for Windows in the cache ($qt), unpacked
 # from the prepared archive in ../shared when there is one, else built once
 # from Debian 13's patched sources.

@@ -1,4 +1,4 @@
-# shellcheck shell=bash
+# shellcheck shell=bash disable=SC2154 # root, qt, app, package and the rest: set by scripts/windows.sh
 # Sourced by scripts/windows.sh: what runs under Wine, on the X server that
 # scripts/lib/xvfb-run.sh gave the run (DISPLAY), each in a fresh prefix.
 #
