@@ -14,8 +14,12 @@ program=$2
 objdump=x86_64-w64-mingw32-objdump
 source "$(dirname "$0")/../../scripts/lib/junit.sh"
 
-# Files that may lack a protection, and why.
-declare -A exceptions=()
+# Files that may lack a protection (name pattern: what it may lack), and why.
+exception_of() { # name: what it may lack and why, if anything
+    case $1 in
+        *-setup.exe) echo ".reloc|Debian's NSIS stub is linked without relocations (NSIS builds all its stubs so), so Windows loads it at its own base address" ;;
+    esac
+}
 
 failed=0
 while read -r file; do
@@ -25,16 +29,18 @@ while read -r file; do
     for flag in DYNAMIC_BASE HIGH_ENTROPY_VA NX_COMPAT; do
         grep -qw "$flag" <<<"$header" || missing+=("$flag")
     done
-    $objdump -h "$file" | grep -q ' \.reloc ' || missing+=(.reloc)
+    # grep reads to the end: an early exit would end objdump with SIGPIPE, a failure under pipefail.
+    $objdump -h "$file" | grep ' \.reloc ' >/dev/null || missing+=(.reloc)
     if [ "$file" -ef "$program" ]; then
         grep -q '__stack_chk_fail' <<<"$header" || missing+=("stack protector")
-        $objdump -d --section=.text "$file" | grep -q 'endbr64' || missing+=("CET")
+        $objdump -d --section=.text "$file" | grep endbr64 >/dev/null || missing+=("CET")
     fi
+    exception=$(exception_of "$name")
     if ((${#missing[@]} == 0)); then
         echo "  ok    $name"
         junit_case "$name" 0
-    elif [ -n "${exceptions[$name]:-}" ]; then
-        echo "  ok    $name (without ${missing[*]}: ${exceptions[$name]})"
+    elif [ -n "$exception" ] && [ "${missing[*]}" = "${exception%%|*}" ]; then
+        echo "  ok    $name (without ${missing[*]}: ${exception#*|})"
         junit_case "$name" 0
     else
         echo "  FAIL  $name lacks ${missing[*]}"
