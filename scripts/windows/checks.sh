@@ -74,7 +74,7 @@ check_reproducible() { # build folder, when its packaging ended
         junit_case "second build" 1 "failed: $again.log"
     fi
     junit_write windows-reproducible
-    ((rc)) || echo "  the setup, the zip and ${#files[@]} files are the same, byte for byte"
+    ((rc)) || echo "  the same, byte for byte: ${#files[@]} files (the program folder's, and unless signed the setup and the zip)"
     count "reproducible" "$rc"
 }
 
