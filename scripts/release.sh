@@ -50,7 +50,10 @@ make_release() { # folder
     else
         echo "release: no Debian package at $deb (ORRA_RELEASE_DEB): the release goes without one"
     fi
-    (cd "$out" && find . -maxdepth 1 -type f -printf '%f\n' | LC_ALL=C sort | xargs sha256sum >SHA256SUMS)
+    # The names first: SHA256SUMS, once opened for writing, would list itself.
+    local names=()
+    mapfile -t names < <(cd "$out" && find . -maxdepth 1 -type f -printf '%f\n' | LC_ALL=C sort)
+    (cd "$out" && sha256sum -- "${names[@]}" >SHA256SUMS)
     if [ -n "${ORRA_RELEASE_GPG_KEY:-}" ]; then
         gpg --batch --yes --local-user "$ORRA_RELEASE_GPG_KEY" --armor --detach-sign \
             --output "$out/SHA256SUMS.asc" "$out/SHA256SUMS" || fail "signing SHA256SUMS with $ORRA_RELEASE_GPG_KEY"
