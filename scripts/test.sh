@@ -34,6 +34,7 @@ fi
 windows=0
 if [ "${SKIP_WINDOWS:-}" != 1 ]; then
     scripts/windows.sh | tee "$winlog" || windows=$?
+    scripts/release.sh check || windows=$? # its checksums and signature, as a user checks them
 fi
 
 # One closing line for the whole run: the plain build's count, Debian 13's and

@@ -1,6 +1,6 @@
 ; The Windows installer, built by scripts/windows.sh with makensis:
-;   makensis -DVERSION=1.65 -DSOURCE_DIR=<program folder> -DFILE_LIST=<files.nsh>
-;            -DOUT_FILE=<setup.exe> -DICON_FILE=<.ico> installer.nsi
+;   makensis -DVERSION=<version> -DSOURCE_DIR=<program folder> -DFILE_LIST=<files.nsh>
+;            -DOUT_FILE=<setup.exe> -DICON_FILE=<.ico> [-DSIGN=<sign.sh>] installer.nsi
 ; Installs the program folder, a Start menu shortcut, an Add/Remove Programs
 ; entry and the .naa file type, either for everyone (Program Files, HKLM; needs
 ; administrator rights) or just for the current user (AppData\Local\Programs,
@@ -42,6 +42,17 @@ SetCompressor /SOLID lzma
 BrandingText "${PUBLISHER}"
 ; A file that cannot be written is never skipped: retry, or stop with an error.
 AllowSkipFiles off
+; Installed files get the time they are installed, not the build's: the same
+; source makes the same setup, byte for byte.
+SetDateSave off
+
+; Given a signing script (scripts/windows/package.sh passes one when a
+; certificate is given), the uninstaller is signed before it goes into the
+; installer, and the installer once written; a failed signing fails the build.
+!ifdef SIGN
+    !uninstfinalize 'bash "${SIGN}" "%1"' = 0
+    !finalize 'bash "${SIGN}" "%1"' = 0
+!endif
 
 VIProductVersion "${VERSION}.0.0"
 VIAddVersionKey "ProductName" "${PRODUCT}"

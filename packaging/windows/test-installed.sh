@@ -9,7 +9,6 @@
 set -uo pipefail
 setup=$1
 export WINEPREFIX=$(realpath -m "$2")
-title="Orra Native American Astrology v1.65"
 app_dir_win='C:\Program Files\Orra Native American Astrology'
 exe_win="$app_dir_win\\OrraFreeNativeAmericanAstrology.exe"
 settings_key='HKCU\Software\OrraFreeNativeAmericanAstrology\OrraFreeNativeAmericanAstrology\Settings'
@@ -18,6 +17,7 @@ uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\OrraNati
 expected_reading=$':B99\r\nSjw~j{\x82\r\n:\r\n'
 
 source "$(dirname "$0")/checks.sh" || exit 2
+title="Orra Native American Astrology v$(project_version)"
 windows() { xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | sort; }
 count_windows() { [ "$(windows | wc -l)" -eq "$1" ]; }
 other_window() { # ids...: a visible window of the program that is none of them
@@ -169,6 +169,7 @@ check "uninstall keeps the saved reading" test -f "${saved:-/nonexistent}"
 scope_cycle AllUsers
 wineserver -k 2>/dev/null
 
+checks_done windows-installed
 if ((${#failures[@]})); then
     echo "end-to-end: ${#failures[@]} checks failed"
     exit 1

@@ -14,12 +14,12 @@ setup=$(realpath "$1")
 export WINEPREFIX=$(realpath -m "$2")
 # A UTF-8 Unix side with Wine's default Western code page, 1252.
 export LANG=C.UTF-8 LC_ALL=C.UTF-8
-title="Orra Native American Astrology v1.65"
 program=OrraFreeNativeAmericanAstrology.exe
 # 1975, May, 5 as the program saves it: the Beaver.
 reading=$':B@>\r\nVj\x82\r\n>\r\n'
 
 source "$(dirname "$0")/checks.sh" || exit 2
+title="Orra Native American Astrology v$(project_version)"
 # The reading window, not the main window: it is the wider one (633 against 472).
 reading_shown() {
     local w WIDTH
@@ -71,7 +71,7 @@ expect() { # expected status, expected first line, status, text[, text that must
 }
 answer_win='C:\users\Public\answer.txt'
 answer=$WINEPREFIX/drive_c/users/Public/answer.txt
-version="OrraFreeNativeAmericanAstrology $(sed -n 's/.*v\([0-9.]*\)$/\1/p' <<<"$title")"
+version="OrraFreeNativeAmericanAstrology $(project_version)"
 usage="Usage: OrraFreeNativeAmericanAstrology [options] [file]"
 mistake="OrraFreeNativeAmericanAstrology: Unknown option 'frobnicate'. Try --help."
 for case in "--version|0|$version|" "--help|0|$usage|" "--frobnicate|2|$mistake|2"; do
@@ -121,6 +121,7 @@ for declared in '<dpiAwareness[^>]*>PerMonitorV2<' '{8e0f7a12-bfb3-4fe8-b9a5-48f
 done
 
 wineserver -k 2>/dev/null
+checks_done windows-startup
 if ((${#failures[@]})); then
     echo "shell and console: ${#failures[@]} checks failed"
     exit 1

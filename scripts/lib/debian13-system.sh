@@ -3,11 +3,12 @@
 # (trixie) system the project keeps, made once with debootstrap into
 # ORRA_DEBIAN13 (default ~/.cache/orra-debian13), and a way to run commands in it.
 #
-#   enter_debian13 [HOST_FOLDER FOLDER_INSIDE]...   make it if needed, mount, bind the folders
-#   inside COMMAND...                               run in it, with a clean environment
+#   enter_debian13 [HOST_PATH PATH_INSIDE]...   make it if needed; what inside binds there
+#   inside COMMAND...                           run in it, with a clean environment
 #
-# Needs root. One script at a time uses the system (a lock), and whatever was
-# mounted or started in it ends with the calling script.
+# Needs root. One script at a time uses the system (a lock); what was started
+# in it ends with the calling script, and what was mounted for it with the
+# command run there.
 
 debian13_cache=${ORRA_DEBIAN13:-${XDG_CACHE_HOME:-$HOME/.cache}/orra-debian13}
 debian13_root=$(realpath -m "$debian13_cache/root")
@@ -26,7 +27,9 @@ debian_mirror() {
     echo "${uri:-http://deb.debian.org/debian}"
 }
 
-# Everything mounted at or under a folder, deepest first.
+# Everything mounted at or under a folder, deepest first: only what a run of
+# an earlier version of these scripts, which mounted in the machine's own
+# namespace, may have left.
 unmount_under() {
     local point
     awk -v dir="$1" '$5 == dir || index($5, dir "/") == 1 { print $5 }' /proc/self/mountinfo \
@@ -35,8 +38,8 @@ unmount_under() {
     done
 }
 
-# Processes still running in the system (a test, an X server, Wine) end
-# before its mounts go.
+# Processes still running in the system (a test, an X server, Wine) end with
+# the calling script.
 stop_inside() {
     local proc left signal
     for signal in TERM TERM TERM TERM TERM TERM TERM TERM TERM KILL; do
@@ -52,26 +55,33 @@ stop_inside() {
 
 leave_debian13() {
     stop_inside
-    unmount_under "$debian13_cache/new"
-    unmount_under "$debian13_root"
 }
+
+# Every mount the system needs is made in a mount namespace of its own
+# (unshare), so the kernel takes them all away with the namespace's last
+# process, however the run ends (SIGKILL too): none is ever seen, or left,
+# under the cache, and deleting the cache cannot reach through one.
+debian13_binds=()
 
 enter_debian13() {
     command -v debootstrap >/dev/null || ensure_packages debootstrap
     mkdir -p "$debian13_cache"
-    # One run at a time: another's clean-up would unmount ours.
+    # One run at a time: another's clean-up would stop our processes.
     exec 9>"$debian13_cache/lock"
     flock 9
     trap leave_debian13 EXIT
     trap 'exit 143' TERM HUP
     trap 'exit 130' INT
+    unmount_under "$debian13_cache"
 
     if [ ! -e "$debian13_root/.complete" ]; then
         printf '== Making a Debian 13 system in %s (once; about 2 minutes)\n' "$debian13_root"
-        unmount_under "$debian13_cache/new"
         rm -rf --one-file-system "$debian13_cache/new" "$debian13_root"
-        debootstrap --variant=minbase --include=git,ca-certificates trixie "$debian13_cache/new" \
-            "$(debian_mirror)" >"$debian13_cache/debootstrap.log" 2>&1 || {
+        # debootstrap mounts /proc and /sys in the new system: in a namespace of its own too.
+        unshare --mount --propagation slave \
+            debootstrap --variant=minbase --include=git,ca-certificates trixie "$debian13_cache/new" \
+            "$(debian_mirror)" >"$debian13_cache/debootstrap.log" 2>&1 &
+        wait $! || {
             tail -n 20 "$debian13_cache/debootstrap.log" >&2
             debian13_fail "debootstrap failed (log: $debian13_cache/debootstrap.log); run the same command again to retry"
         }
@@ -82,27 +92,43 @@ enter_debian13() {
         mv "$debian13_cache/new" "$debian13_root"
     fi
 
-    leave_debian13 # what a killed run may have left
+    debian13_binds=()
     local r=$debian13_root
-    mount --rbind /dev "$r/dev"
-    mount --make-rslave "$r/dev"
-    mount --bind /proc "$r/proc"
-    mount --rbind /sys "$r/sys"
-    mount --make-rslave "$r/sys"
-    mount -t tmpfs tmpfs "$r/tmp"
     while (($# >= 2)); do
-        mkdir -p "$r$2"
-        mount --bind "$1" "$r$2"
+        # A file (a key, a certificate) is bound onto a file, a folder onto a folder.
+        if [ -d "$1" ]; then
+            mkdir -p "$r$2"
+        else
+            mkdir -p "$(dirname "$r$2")"
+            [ -e "$r$2" ] || : >"$r$2"
+        fi
+        debian13_binds+=("$1" "$2")
         shift 2
     done
     cp /etc/resolv.conf "$r/etc/resolv.conf"
 }
 
-# In the background and waited for, so that an interruption is handled at once.
-# Without the system's lock (fd 9): something left running in the system must
-# not keep the next script out.
+# Runs a command in the system, in a new mount namespace with /dev (with
+# /dev/pts and /dev/shm, which Wine needs), /proc, /sys, a fresh /tmp and the
+# folders given to enter_debian13. In the background and waited for, so that
+# an interruption is handled at once. Without the system's lock (fd 9):
+# something left running in the system must not keep the next script out.
 inside() {
-    chroot "$debian13_root" /usr/bin/env -i HOME=/root LANG=C.UTF-8 TERM=dumb CI="${CI:-}" \
+    unshare --mount --propagation slave bash -c '
+        set -e
+        r=$1 n=$2
+        shift 2
+        mount --rbind /dev "$r/dev"
+        mount --bind /proc "$r/proc"
+        mount --rbind /sys "$r/sys"
+        mount -t tmpfs tmpfs "$r/tmp"
+        while ((n > 0)); do
+            mount --bind "$1" "$r$2"
+            shift 2
+            n=$((n - 1))
+        done
+        exec chroot "$r" "$@"' _ "$debian13_root" $((${#debian13_binds[@]} / 2)) "${debian13_binds[@]}" \
+        /usr/bin/env -i HOME=/root LANG=C.UTF-8 TERM=dumb CI="${CI:-}" \
         PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
         CCACHE_DIR=/var/cache/orra-ccache "$@" 9>&- &
     wait $!
