@@ -53,7 +53,7 @@ void TestNavigation::mainWindowLoadsItsDefaults()
         QVERIFY(!list->isEditable()); // only listed entries can be picked
     }
     QVERIFY(child<QLineEdit>(main, "txtName")->text().isEmpty());
-    QCOMPARE(main->windowTitle(), QStringLiteral("Orra Native American Astrology v1.65"));
+    QCOMPARE(main->windowTitle(), QStringLiteral("Orra Native American Astrology v" ORRA_VERSION));
 }
 
 void TestNavigation::mainWindowLayout()
