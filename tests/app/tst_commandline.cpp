@@ -166,11 +166,11 @@ void TestCommandLine::givenFileOpensAfterStartUp()
         QCOMPARE(fake.messages[0].icon, QMessageBox::Critical);
         QCOMPARE(fake.messages[0].parent, main);
         QCOMPARE(Navigation::mainWindow(), main);
-        QVERIFY(!Navigation::readingWindow());
+        QVERIFY(!readingWindow());
     } else if (!shown.isEmpty()) {
         QVERIFY(fake.messages.isEmpty());
         QVERIFY(!Navigation::mainWindow());
-        QCOMPARE(labelText(Navigation::readingWindow(), "lblAmericanSign"), shown);
+        QCOMPARE(labelText(readingWindow(), "lblAmericanSign"), shown);
     } else {
         QVERIFY(fake.messages.isEmpty());
         QCOMPARE(Navigation::mainWindow(), main);

@@ -138,7 +138,7 @@ void TestKeyboard::readingWindowKeys()
     QTest::keyClick(reading, Qt::Key_B, Qt::AltModifier); // Back
     QTRY_VERIFY(Navigation::mainWindow());
     settle();
-    QVERIFY(!Navigation::readingWindow());
+    QVERIFY(!readingWindow());
     QCOMPARE(fake.ends, 0);
 }
 
