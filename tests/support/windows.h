@@ -1,6 +1,7 @@
 #pragma once
 
 #include "support/fakeplatform.h"
+#include "support/openwindow.h"
 
 #include "app/appstate.h"
 #include "app/frmmain.h"
@@ -64,15 +65,9 @@ inline void enter(frmMain *main, const QString &name, const QString &month, int 
     child<QComboBox>(main, "cboYear")->setCurrentText(QString::number(year));
 }
 
-// The reading window on the screen, if any, found among the open windows.
 inline frmAmericanAstrologyResult *readingWindow()
 {
-    for (QWidget *window : QApplication::topLevelWidgets()) {
-        auto *reading = qobject_cast<frmAmericanAstrologyResult *>(window);
-        if (reading && reading->isVisible())
-            return reading;
-    }
-    return nullptr;
+    return openWindow<frmAmericanAstrologyResult>();
 }
 
 // Opens a reading for the date from a fresh main window.
