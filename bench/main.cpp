@@ -7,6 +7,7 @@
 #include "paintwatch.h"
 #include "probe.h"
 #include "support/fakeplatform.h"
+#include "support/openwindow.h"
 
 #include "app/frmmain.h"
 #include "app/navigation.h"
@@ -273,7 +274,7 @@ CalculateResult measureCalculate(PaintWatch &watch, int runs)
         QElapsedTimer timer;
         timer.start();
         main->cmdCalculate_Click();
-        frmAmericanAstrologyResult *reading = Navigation::readingWindow();
+        frmAmericanAstrologyResult *reading = openWindow<frmAmericanAstrologyResult>();
         result.ok = watch.waitFor(reading);
         result.ms.push_back(elapsedMs(timer));
         if (!result.ok)

@@ -3,6 +3,7 @@
 
 #include "paintwatch.h"
 #include "probe.h"
+#include "support/openwindow.h"
 
 #include "app/frmmain.h"
 #include "app/navigation.h"
@@ -42,7 +43,7 @@ int main(int argc, char *argv[])
     main->findChild<QComboBox *>(QStringLiteral("cboYear"))->setCurrentText(QStringLiteral("1975"));
     main->cmdCalculate_Click();
 
-    frmAmericanAstrologyResult *reading = Navigation::readingWindow();
+    frmAmericanAstrologyResult *reading = openWindow<frmAmericanAstrologyResult>();
     if (!watch.waitFor(reading))
         fail("the reading window was not painted");
     settleDeletions();

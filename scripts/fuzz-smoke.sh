@@ -2,7 +2,8 @@
 # Builds the libFuzzer targets in fuzz/ into build-fuzz/ and runs each one for
 # a short while (FUZZ_SECONDS, default 30) from the seeds in fuzz/corpus/.
 # Fails when any target finds a crash, a hang, a leak or a broken property;
-# the input that did it is kept in build-fuzz/artifacts/.
+# the input that did it is kept in build-fuzz/artifacts/. One test case per
+# target goes to ORRA_RESULTS (default build/results) as fuzz.xml.
 #   scripts/fuzz-smoke.sh                  all targets
 #   FUZZ_SECONDS=600 scripts/fuzz-smoke.sh reminder
 set -euo pipefail
@@ -23,7 +24,10 @@ seconds=${FUZZ_SECONDS:-30}
 export ASAN_OPTIONS="detect_leaks=1:halt_on_error=1:print_stacktrace=1"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 mkdir -p "$build/artifacts"
+results=${ORRA_RESULTS:-$PWD/build/results}
+mkdir -p "$results"
 failed=()
+cases=()
 for t in "${targets[@]}"; do
     # New inputs go to build-fuzz/corpus/, so fuzz/corpus/ holds only the seeds.
     mkdir -p "$build/corpus/$t"
@@ -36,12 +40,15 @@ for t in "${targets[@]}"; do
     echo "Fuzzing $t for ${seconds}s (log: $log)"
     if "$build/fuzz_$t" "${args[@]}" "$build/corpus/$t" "fuzz/corpus/$t" >"$log" 2>&1; then
         grep -E '^(stat::number_of_executed_units|stat::peak_rss_mb)|DONE' "$log" || true
+        cases+=("$t")
     else
         echo "fuzz_$t FAILED:"
         tail -n 60 "$log"
         failed+=("$t")
+        cases+=("$t"$'\t'"found a problem; log $log, input in $build/artifacts/")
     fi
 done
+printf '%s\n' "${cases[@]}" | python3 scripts/lib/results.py write "$results/fuzz.xml" fuzz
 
 if ((${#failed[@]})); then
     echo "Fuzzing found problems in: ${failed[*]} (inputs in $build/artifacts/)"

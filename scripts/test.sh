@@ -5,57 +5,73 @@
 # installed there (scripts/debian13.sh, as root or with sudo), and the Windows
 # build with its suites under Wine (scripts/windows.sh, build-win/). Any
 # failure fails the run.
+#
+# Every suite and check writes JUnit XML files into ORRA_RESULTS (default
+# build/results), emptied first; the closing line is totalled from them.
 set -euo pipefail
-cd "$(dirname "$0")/.."
-scripts/check-format.sh
-scripts/setup.sh
+top=$(cd "$(dirname "$0")/.." && pwd)
+ORRA_RESULTS=$(realpath -m "${ORRA_RESULTS:-$top/build/results}")
+export ORRA_RESULTS
+cd "$top"
+mkdir -p "$ORRA_RESULTS"
+find "$ORRA_RESULTS" -maxdepth 1 -type f -name '*.xml*' -delete
 build=${BUILD_DIR:-build}
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
 chmod 700 "$XDG_RUNTIME_DIR"
 
-log=$(mktemp)
-winlog=$(mktemp)
-debianlog=$(mktemp)
-trap 'rm -f "$log" "$winlog" "$debianlog"' EXIT
-ctest --test-dir "$build" --output-on-failure -j"$(nproc)" | tee "$log"
+results() { python3 scripts/lib/results.py "$@"; }
+failures=0
 
-if [ "${SKIP_SANITIZED:-}" != 1 ]; then
-    scripts/test-sanitized.sh
-    scripts/fuzz-smoke.sh
+# A check that passes or fails as a whole: one test case, from its exit status.
+check() { # name, command...
+    local name=$1 status=0
+    shift
+    "$@" || status=$?
+    if [ "$status" = 0 ]; then
+        printf '%s\n' "$name" | results write "$ORRA_RESULTS/$name.xml" "$name"
+    else
+        printf '%s\tfailed (exit status %s)\n' "$name" "$status" \
+            | results write "$ORRA_RESULTS/$name.xml" "$name"
+        failures=$((failures + 1))
+    fi
+    return "$status"
+}
+
+# A suite writes its own files into $ORRA_RESULTS; one that wrote none, or
+# failed without a failing test in them, is a failure of its own there.
+suite() { # name, command...
+    local name=$1 status=0 before new
+    shift
+    before=$(LC_ALL=C ls "$ORRA_RESULTS")
+    "$@" || status=$?
+    mapfile -t new < <(LC_ALL=C comm -13 <(printf '%s\n' "$before") <(LC_ALL=C ls "$ORRA_RESULTS"))
+    results suite "$ORRA_RESULTS" "$name" "$status" "${new[@]}"
+    [ "$status" = 0 ] || failures=$((failures + 1))
+}
+
+check format scripts/check-format.sh || true
+if check build scripts/setup.sh; then
+    suite ctest ctest --test-dir "$build" --output-on-failure -j"$(nproc)" \
+        --output-junit "$ORRA_RESULTS/ctest.xml"
+else
+    suite ctest true # no build, so no results: counted as failed
 fi
 
-debian13=0
+if [ "${SKIP_SANITIZED:-}" != 1 ]; then
+    suite sanitized scripts/test-sanitized.sh
+    suite fuzz scripts/fuzz-smoke.sh
+fi
+
 if (. /etc/os-release && [ "$ID" = debian ] && [ "$VERSION_ID" = 13 ]); then
     echo "This is Debian 13: the suite above is its check."
 elif [ "${SKIP_DEBIAN13:-}" != 1 ]; then
-    scripts/debian13.sh | tee "$debianlog" || debian13=$?
+    suite debian13 scripts/debian13.sh
 fi
 
-windows=0
 if [ "${SKIP_WINDOWS:-}" != 1 ]; then
-    scripts/windows.sh | tee "$winlog" || windows=$?
-    scripts/release.sh check || windows=$? # its checksums and signature, as a user checks them
+    suite windows scripts/windows.sh
+    suite release scripts/release.sh check # its checksums and signature, as a user checks them
 fi
 
-# One closing line for the whole run: the plain build's count, Debian 13's and
-# the Windows suites'.
-total=$(sed -n 's/.*tests passed, \([0-9]*\) tests failed out of \([0-9]*\).*/\1 \2/p' "$log" | tail -n 1)
-failed=${total% *}
-all=${total#* }
-passed=$((all - failed))
-if d13=$(sed -n 's/^debian 13 tests: \([0-9]*\) passed, \([0-9]*\) failed$/\1 \2/p' "$debianlog" | tail -n 1) \
-    && [ -n "$d13" ]; then
-    passed=$((passed + ${d13% *}))
-    failed=$((failed + ${d13#* }))
-elif [ "$debian13" != 0 ]; then
-    failed=$((failed + 1)) # the Debian 13 system or build failed
-fi
-if win=$(sed -n 's/^windows tests: \([0-9]*\) passed, \([0-9]*\) failed$/\1 \2/p' "$winlog" | tail -n 1) \
-    && [ -n "$win" ]; then
-    passed=$((passed + ${win% *}))
-    failed=$((failed + ${win#* }))
-elif [ "$windows" != 0 ]; then
-    failed=$((failed + 1)) # the Windows build itself failed
-fi
-echo "tests: $passed passed, $failed failed"
-[ "$debian13" = 0 ] && [ "$windows" = 0 ]
+results total "$ORRA_RESULTS"
+[ "$failures" = 0 ]

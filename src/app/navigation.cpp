@@ -21,11 +21,6 @@ frmMain *mainWindow()
     return mainInstance;
 }
 
-frmAmericanAstrologyResult *readingWindow()
-{
-    return readingInstance;
-}
-
 frmMain *showMain()
 {
     if (!mainInstance)

@@ -2,14 +2,12 @@
 
 class QWidget;
 class frmMain;
-class frmAmericanAstrologyResult;
 
 // Which window shows or unloads which, and the end of the program. The main
 // window and the reading window are never kept together.
 namespace Navigation {
 
 frmMain *mainWindow();
-frmAmericanAstrologyResult *readingWindow();
 
 // Loads a fresh main window with its defaults and shows it.
 frmMain *showMain();

@@ -26,7 +26,6 @@ bool startProgram(SingleInstance &instance)
     if (!instance.acquire()) {
         platform().message(nullptr, QMessageBox::Information,
                            QStringLiteral("Application is already running"));
-        Navigation::EndProgram();
         return false;
     }
     platform().seedRandomFromClock();

@@ -1,6 +1,7 @@
 #include "workingwindow.h"
 
 #include "app/navigation.h"
+#include "platform/appinfo.h"
 #include "web/links.h"
 #include "widgets/enterkey.h"
 #include "widgets/linklabel.h"
@@ -68,6 +69,7 @@ void WorkingWindow::setUpCommon(QWidget *clientArea)
         }
     });
 
+    setWindowTitle(AppInfo::Caption);
     pressButtonsWithEnter(this);
     fixClientArea(this, clientArea);
 }

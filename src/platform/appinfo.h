@@ -5,7 +5,8 @@
 // Names and texts that several windows share.
 namespace AppInfo {
 inline const QString Title = QStringLiteral("Orra Native American Astrology");
-inline const QString Caption = QStringLiteral("Orra Native American Astrology v1.65");
+// Every window's caption, with the project's version (appinfo.cpp).
+extern const QString Caption;
 // Settings store and single-instance lock are keyed by the executable's name.
 inline const QString ExecutableName = QStringLiteral("OrraFreeNativeAmericanAstrology");
 // The maker's web site; every link and footer is built from it.

@@ -28,6 +28,7 @@ frmSave::frmSave(QWidget *readingWindow)
     , m_reading(readingWindow)
 {
     ui->setupUi(this);
+    setWindowTitle(AppInfo::Caption);
     setModal(true);
 
     setPalette(fixedPalette());

@@ -141,19 +141,11 @@ const char *rowValue(const Row &row, Column column)
     return nullptr;
 }
 
-// Read from the resources on first use, so start-up does not pay for them.
-const QString &description(int signIndex)
+QString description(int signIndex)
 {
-    static std::array<QString, SignCount> texts;
-    static std::array<bool, SignCount> loaded {};
-    if (!loaded[signIndex]) {
-        QFile file(QStringLiteral(":/texts/%1.txt")
-                       .arg(QString::fromLatin1(rows[signIndex].name).toLower()));
-        if (file.open(QIODevice::ReadOnly))
-            texts[signIndex] = QString::fromLatin1(file.readAll());
-        loaded[signIndex] = true;
-    }
-    return texts[signIndex];
+    QFile file(
+        QStringLiteral(":/texts/%1.txt").arg(QString::fromLatin1(rows[signIndex].name).toLower()));
+    return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()) : QString();
 }
 
 } // namespace

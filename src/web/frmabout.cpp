@@ -1,6 +1,7 @@
 #include "frmabout.h"
 #include "ui_frmAbout.h"
 
+#include "platform/appinfo.h"
 #include "web/links.h"
 #include "widgets/colours.h"
 #include "widgets/layoutfonts.h"
@@ -13,6 +14,8 @@ frmAbout::frmAbout(QWidget *parent)
     , ui(std::make_unique<Ui::frmAbout>())
 {
     ui->setupUi(this);
+    setWindowTitle(AppInfo::Caption);
+    ui->Label2->setText(AppInfo::Caption);
     setModal(true);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 

@@ -9,9 +9,9 @@ namespace LayoutFonts {
 // Registers the substitutes and sets the program's default font.
 void install();
 
-// Gives the fonts the layout files set the face actually drawn (Verdana or
-// its substitute) and the fractional sizes the layouts are drawn in: a layout
-// file holds whole points only, so its 8 and 10 stand for 8.25 and 9.75.
+// Gives the fonts the layout files set the fractional sizes the layouts are
+// drawn in: a layout file holds whole points only, so its 8 and 10 stand for
+// 8.25 and 9.75.
 // Every attribute is set, so nothing of the desktop's font shows through.
 void apply(QWidget *window);
 

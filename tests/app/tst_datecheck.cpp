@@ -119,7 +119,7 @@ void TestDateCheck::refusalLeavesStateAndWindow()
     QCOMPARE(fake.messages.size(), 1);
     QCOMPARE(fake.messages[0].text, BadThirty);
     QCOMPARE(fake.messages[0].buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
-    QVERIFY(!Navigation::readingWindow());
+    QVERIFY(!readingWindow());
     QCOMPARE(Navigation::mainWindow(), main);
     QCOMPARE(appState().BirthYear, qint16(1980));
     QCOMPARE(appState().BirthMonth, QStringLiteral("March"));
@@ -146,7 +146,7 @@ void TestDateCheck::calculateMenuBehavesLikeButton()
     enter(main, QStringLiteral("Ann"), QStringLiteral("May"), 5, 1975);
     child<QAction>(main, "mnuMayan")->trigger();
     settle();
-    QVERIFY(Navigation::readingWindow());
+    QVERIFY(readingWindow());
     QVERIFY(!Navigation::mainWindow());
     QCOMPARE(appState().BirthYear, qint16(1975));
     QCOMPARE(appState().BirthMonth, QStringLiteral("May"));

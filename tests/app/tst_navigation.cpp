@@ -53,7 +53,7 @@ void TestNavigation::mainWindowLoadsItsDefaults()
         QVERIFY(!list->isEditable()); // only listed entries can be picked
     }
     QVERIFY(child<QLineEdit>(main, "txtName")->text().isEmpty());
-    QCOMPARE(main->windowTitle(), QStringLiteral("Orra Native American Astrology v1.65"));
+    QCOMPARE(main->windowTitle(), QStringLiteral("Orra Native American Astrology v" ORRA_VERSION));
 }
 
 void TestNavigation::mainWindowLayout()
@@ -196,7 +196,7 @@ void TestNavigation::backGivesFreshMainWindow()
     QCOMPARE(labelText(reading, "lblAmericanSign"), QStringLiteral("Snake"));
     child<QAbstractButton>(reading, "cmdBack")->click();
     settle();
-    QVERIFY(!Navigation::readingWindow());
+    QVERIFY(!readingWindow());
     frmMain *main = Navigation::mainWindow();
     QVERIFY(main && main->isVisible());
     QCOMPARE(fake.ends, 0); // Back is not a user's close
@@ -215,7 +215,7 @@ void TestNavigation::backGivesFreshMainWindow()
     child<QAction>(reading, "mnuBack")->trigger();
     settle();
     QVERIFY(Navigation::mainWindow());
-    QVERIFY(!Navigation::readingWindow());
+    QVERIFY(!readingWindow());
     QCOMPARE(fake.ends, 0);
 }
 
@@ -243,7 +243,7 @@ void TestNavigation::closingAWorkingWindowEndsTheProgram()
     settle();
     QCOMPARE(fake.ends, 1);
     QVERIFY(!Navigation::mainWindow());
-    QVERIFY(!Navigation::readingWindow());
+    QVERIFY(!readingWindow());
     QVERIFY(fake.messages.isEmpty()); // no question, no message
 }
 
@@ -296,7 +296,7 @@ void TestNavigation::aboutIsModalAndReturns()
     QVERIFY(window->isVisible());
     QCOMPARE(fake.ends, 0);
     if (fromReading) {
-        QCOMPARE(Navigation::readingWindow(), window);
+        QCOMPARE(readingWindow(), window);
         QCOMPARE(child<QTabBar>(window, "TS")->currentIndex(), 1);
     } else {
         QCOMPARE(Navigation::mainWindow(), window);
@@ -317,7 +317,7 @@ void TestNavigation::reportReturnsToSameTab()
     child<QAbstractButton>(reading, "cmdSave")->click();
     QVERIFY(seen);
     settle();
-    QCOMPARE(Navigation::readingWindow(), reading);
+    QCOMPARE(readingWindow(), reading);
     QCOMPARE(child<QTabBar>(reading, "TS")->currentIndex(), 1);
     QVERIFY(child<QWidget>(reading, "picOthers")->isVisible());
     QCOMPARE(labelText(reading, "lblNativeAmericanSignDesc"), description);

@@ -29,6 +29,7 @@ private slots:
     void linksAreReachableAndPressable();
     void readingWindowKeys();
     void readingHeadingsNameTheirValues();
+    void everyReachableControlIsNamed();
     void reportKeys();
     void reportScrollsFromTheTop_data();
     void reportScrollsFromTheTop();
@@ -138,7 +139,7 @@ void TestKeyboard::readingWindowKeys()
     QTest::keyClick(reading, Qt::Key_B, Qt::AltModifier); // Back
     QTRY_VERIFY(Navigation::mainWindow());
     settle();
-    QVERIFY(!Navigation::readingWindow());
+    QVERIFY(!readingWindow());
     QCOMPARE(fake.ends, 0);
 }
 
@@ -152,6 +153,27 @@ void TestKeyboard::readingHeadingsNameTheirValues()
         QVERIFY2(heading, field.label);
         QCOMPARE(heading->text(), QLatin1String(field.readingHeading));
     }
+}
+
+// What Tab reaches, a screen reader must be able to say: on both working
+// windows and both reading tabs (the tab bar is announced by its tabs).
+void TestKeyboard::everyReachableControlIsNamed()
+{
+    FakePlatform fake;
+    const auto unnamed = [](QWidget *window) {
+        QStringList found;
+        for (QWidget *w : window->findChildren<QWidget *>()) {
+            if (w->isVisible() && (w->focusPolicy() & Qt::TabFocus) && !qobject_cast<QTabBar *>(w)
+                && accessibleName(w).trimmed().isEmpty())
+                found << w->objectName();
+        }
+        return found;
+    };
+    QCOMPARE(unnamed(Navigation::showMain()), QStringList());
+    frmAmericanAstrologyResult *reading = readingFor(QStringLiteral("May"), 5);
+    QCOMPARE(unnamed(reading), QStringList());
+    child<QTabBar>(reading, "TS")->setCurrentIndex(1);
+    QCOMPARE(unnamed(reading), QStringList());
 }
 
 void TestKeyboard::reportKeys()

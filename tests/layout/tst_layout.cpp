@@ -187,7 +187,8 @@ void TestLayout::clientAreas()
     QCOMPARE(w.about->size(), QSize(px(6990), px(3405)));
     for (QWidget *window : {w.get(Main), w.get(Reading), w.get(Report), w.get(About)}) {
         QCOMPARE(window->minimumSize(), window->maximumSize());
-        QCOMPARE(window->windowTitle(), QStringLiteral("Orra Native American Astrology v1.65"));
+        QCOMPARE(window->windowTitle(),
+                 QStringLiteral("Orra Native American Astrology v" ORRA_VERSION));
         QVERIFY(!(window->windowFlags() & Qt::WindowMaximizeButtonHint));
     }
 }

@@ -112,7 +112,7 @@ void TestReport::windowShowsTheReading()
     frmAmericanAstrologyResult *reading = readingFor(QStringLiteral("December"), 25);
     frmSave report(reading);
     QCOMPARE(report.size(), QSize(515, 520));
-    QCOMPARE(report.windowTitle(), QStringLiteral("Orra Native American Astrology v1.65"));
+    QCOMPARE(report.windowTitle(), QStringLiteral("Orra Native American Astrology v" ORRA_VERSION));
     auto *rtb = child<QTextEdit>(&report, "RTB");
     QCOMPARE(rtb->geometry(), QRect(2, 26, 511, 409));
     QVERIFY(rtb->isReadOnly());

@@ -262,8 +262,8 @@ void TestSavedFile::saveAndReopenThroughTheWindows()
         fake.openPath = path;
         Navigation::showMain()->cmdOpen_Click();
         settle();
-        QVERIFY(Navigation::readingWindow());
-        QCOMPARE(labelText(Navigation::readingWindow(), "lblAmericanSign"), sign);
+        QVERIFY(readingWindow());
+        QCOMPARE(labelText(readingWindow(), "lblAmericanSign"), sign);
         QCOMPARE(appState().BirthYear, qint16(date.year));
         QCOMPARE(appState().BirthMonth, QLatin1String(date.month));
         QCOMPARE(appState().BirthDay, qint16(date.day));

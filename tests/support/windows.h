@@ -1,6 +1,7 @@
 #pragma once
 
 #include "support/fakeplatform.h"
+#include "support/openwindow.h"
 
 #include "app/appstate.h"
 #include "app/frmmain.h"
@@ -64,6 +65,11 @@ inline void enter(frmMain *main, const QString &name, const QString &month, int 
     child<QComboBox>(main, "cboYear")->setCurrentText(QString::number(year));
 }
 
+inline frmAmericanAstrologyResult *readingWindow()
+{
+    return openWindow<frmAmericanAstrologyResult>();
+}
+
 // Opens a reading for the date from a fresh main window.
 inline frmAmericanAstrologyResult *readingFor(const QString &month, int day, int year = 1975)
 {
@@ -71,7 +77,7 @@ inline frmAmericanAstrologyResult *readingFor(const QString &month, int day, int
     enter(main, QStringLiteral("Ann"), month, day, year);
     main->cmdCalculate_Click();
     settle();
-    return Navigation::readingWindow();
+    return readingWindow();
 }
 
 // Opens path from a main window holding "Kept", 3 March 1990, with the fake
@@ -88,7 +94,7 @@ inline QString refusedOpen(FakePlatform &fake, const QString &path)
         || fake.messages[0].text != QLatin1String("Please Check The File.")
         || fake.messages[0].icon != QMessageBox::Critical)
         return QStringLiteral("not exactly one \"Please Check The File.\" stop message");
-    if (Navigation::readingWindow() || Navigation::mainWindow() != main)
+    if (readingWindow() || Navigation::mainWindow() != main)
         return QStringLiteral("left the main window");
     const QStringList kept {child<QLineEdit>(main, "txtName")->text(),
                             child<QComboBox>(main, "cboMonth")->currentText(),

@@ -19,6 +19,7 @@
 #include "widgets/programicon.h"
 
 #include "support/fakeplatform.h"
+#include "support/openwindow.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -316,7 +317,7 @@ int main(int argc, char *argv[])
             fake.messages.clear();
             continue;
         }
-        frmAmericanAstrologyResult *reading = Navigation::readingWindow();
+        frmAmericanAstrologyResult *reading = openWindow<frmAmericanAstrologyResult>();
         if (!reading) {
             shooter.fail(QStringLiteral("%1: no reading window").arg(base));
             continue;
