@@ -25,7 +25,7 @@ fi
 
 source scripts/lib/packages.sh
 source packaging/junit.sh
-ensure_packages lintian autopkgtest desktop-file-utils appstream
+ensure_packages dpkg-dev lintian autopkgtest desktop-file-utils appstream
 
 package=$(sed -n 's/^Source: //p' "$changes")
 deb=$(dirname "$changes")/$(sed -n "s/^ [0-9a-f]\{64\} [0-9]* \(${package}_[^ ]*\.deb\)\$/\1/p" "$changes" | head -n 1)

@@ -21,20 +21,21 @@ junit_escape() {
 }
 
 junit_case() {
-    local name=$1 out status=0 start=$SECONDS
+    # Names of their own: the command may read the caller's variables.
+    local junit_name=$1 junit_out junit_status=0 junit_start=$SECONDS
     shift
-    out=$(mktemp)
-    echo "== $name"
-    "$@" 2>&1 | tee "$out" || status=${PIPESTATUS[0]}
+    junit_out=$(mktemp)
+    echo "== $junit_name"
+    "$@" 2>&1 | tee "$junit_out" || junit_status=${PIPESTATUS[0]}
     junit_count=$((junit_count + 1))
-    junit_cases+="  <testcase classname=\"$junit_suite\" name=\"$name\" time=\"$((SECONDS - start))\">"$'\n'
-    if [ "$status" != 0 ]; then
+    junit_cases+="  <testcase classname=\"$junit_suite\" name=\"$junit_name\" time=\"$((SECONDS - junit_start))\">"$'\n'
+    if [ "$junit_status" != 0 ]; then
         junit_failed=$((junit_failed + 1))
-        junit_cases+="    <failure message=\"exit status $status\">$(tail -n 200 "$out" | junit_escape)</failure>"$'\n'
-        echo "FAIL: $name (exit status $status)" >&2
+        junit_cases+="    <failure message=\"exit status $junit_status\">$(tail -n 200 "$junit_out" | junit_escape)</failure>"$'\n'
+        echo "FAIL: $junit_name (exit status $junit_status)" >&2
     fi
     junit_cases+="  </testcase>"$'\n'
-    rm -f "$out"
+    rm -f "$junit_out"
     return 0
 }
 

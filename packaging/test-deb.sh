@@ -57,9 +57,9 @@ reproducible() {
     # No build path in the program, its debug data or the package's files.
     local tree
     tree=$(mktemp -d)
-    dpkg-deb -x "$out/$name.deb" "$tree"
-    dpkg-deb -x "$out/${package}-dbgsym_$(project_version)_$arch.deb" "$tree"
-    if grep -rl -e "$out" -e "$out/again" "$tree"; then
+    dpkg-deb -x "$out/$name.deb" "$tree" || return 1
+    dpkg-deb -x "$out/${package}-dbgsym_$(project_version)_$arch.deb" "$tree" || return 1
+    if grep -rl -e "$out" "$tree"; then
         echo "the build path is in the files above"
         status=1
     fi
@@ -73,8 +73,8 @@ reproducible() {
 hardening() {
     local tree waive=() status=0
     tree=$(mktemp -d)
-    dpkg-deb -x "$out/$name.deb" "$tree"
-    dpkg-deb -x "$out/${package}-dbgsym_$(project_version)_$arch.deb" "$tree"
+    dpkg-deb -x "$out/$name.deb" "$tree" || return 1
+    dpkg-deb -x "$out/${package}-dbgsym_$(project_version)_$arch.deb" "$tree" || return 1
     if ! readelf -n "$(gcc -print-file-name=Scrt1.o)" | grep -q "x86 feature: IBT, SHSTK"; then
         echo "This system's Scrt1.o has no IBT/SHSTK note: the link drops control-flow protection."
         waive=(--nocfprotection)
@@ -82,14 +82,16 @@ hardening() {
     hardening-check "${waive[@]}" "$tree/usr/bin/OrraFreeNativeAmericanAstrology" || status=1
     # Stack-clash probes only show in a function with a large stack frame;
     # the compiler's record of its options in the debug data shows the flag.
-    local debug
-    debug=$(find "$tree/usr/lib/debug" -name '*.debug' | head -n 1)
+    local units flag
+    units=$(find "$tree/usr/lib/debug" -name '*.debug' -exec readelf --debug-dump=info {} + | grep DW_AT_producer)
+    [ -n "$units" ] || { echo "no compile units in the debug data"; status=1; }
     for flag in -fstack-clash-protection -fcf-protection -fstack-protector-strong; do
-        if readelf --debug-dump=info "$debug" | grep "DW_AT_producer" | grep -v -q -e "$flag"; then
+        if grep -v -q -e "$flag" <<<"$units"; then
             echo "a unit of the program was compiled without $flag"
             status=1
         fi
     done
+    echo "$(wc -l <<<"$units") compile units, each with stack-clash, control-flow and stack protection."
     rm -rf "$tree"
     return $status
 }
