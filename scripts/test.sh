@@ -24,6 +24,10 @@ if [ "${SKIP_SANITIZED:-}" != 1 ]; then
     scripts/fuzz-smoke.sh
 fi
 
+# The Debian package (built twice, compared, linted, its autopkgtest); Debian 13 checks it too.
+deb=0
+[ "${SKIP_DEB:-}" = 1 ] || (. /etc/os-release && [ "$VERSION_ID" = 13 ]) || packaging/test-deb.sh || deb=$?
+
 debian13=0
 if (. /etc/os-release && [ "$ID" = debian ] && [ "$VERSION_ID" = 13 ]); then
     echo "This is Debian 13: the suite above is its check."
