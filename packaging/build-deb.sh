@@ -26,7 +26,8 @@ rm -rf --one-file-system "$dir"
 mkdir -p "$src"
 dir=$(realpath "$dir")
 src=$dir/$package-$version
-git archive HEAD | tar -x -C "$src"
+# The files get the time of unpacking, as in a fresh checkout: nothing built may depend on it.
+git archive HEAD | tar -x -m -C "$src"
 git rev-parse HEAD >"$dir/commit"
 
 if ! (cd "$src" && dpkg-checkbuilddeps 2>/dev/null); then

@@ -34,9 +34,15 @@ scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
 run_lintian() {
-    # Overridden tags are listed, not counted; lintian may not run as root
-    # without a word about it, which is no tag.
-    lintian --pedantic --display-info --show-overrides --fail-on error,warning,info,pedantic "$changes"
+    # Overridden tags are listed (O:), not counted. The override of the
+    # Standards-Version that only Debian 13's lintian finds old is unused on
+    # Debian 12, which lintian reports and lets nobody override: that one
+    # report is let through, any other tag fails.
+    local report status=0
+    report=$(lintian --pedantic --display-info --show-overrides "$changes" 2>&1) || status=$?
+    echo "$report"
+    [ "$status" = 0 ] || return "$status"
+    ! grep -E '^[EWIPX]: ' <<<"$report" | grep -v -q -E '^I: [^ ]+ source: unused-override out-of-date-standards-version '
 }
 
 run_validators() {
