@@ -10,7 +10,8 @@
 #                                    LC_ALL=fr_FR.UTF-8, 1 job, minutes later
 #
 # The packages are built without their tests (nocheck): scripts/test.sh runs
-# the suite. The first build's files stay in build-pkg/ for scripts/debian13.sh
+# the suite. When the plain build is there (BUILD_DIR, default build/), its
+# program's hardening is checked as well. The first build's files stay in build-pkg/ for scripts/debian13.sh
 # and the release. Writes $ORRA_RESULTS/deb-build.xml and deb-debian12.xml.
 # Needs root (or sudo): the autopkgtest installs the package and removes it.
 set -euo pipefail
@@ -67,23 +68,21 @@ reproducible() {
     return $status
 }
 
-# Everything hardening-check knows. Control-flow protection is waived only
-# where the C library's start files carry no IBT/SHSTK note (Debian 12's do
-# not), since the link then drops it from every program.
-hardening() {
-    local tree waive=() status=0
-    tree=$(mktemp -d)
-    dpkg-deb -x "$out/$name.deb" "$tree" || return 1
-    dpkg-deb -x "$out/${package}-dbgsym_$(project_version)_$arch.deb" "$tree" || return 1
+# Everything hardening-check knows, on PROGRAM; DEBUG... hold its debug data.
+# Control-flow protection is waived only where the C library's start files
+# carry no IBT/SHSTK note (Debian 12's do not), since the link then drops it
+# from every program.
+hardened() {
+    local program=$1 waive=() status=0 units flag
+    shift
     if ! readelf -n "$(gcc -print-file-name=Scrt1.o)" | grep -q "x86 feature: IBT, SHSTK"; then
         echo "This system's Scrt1.o has no IBT/SHSTK note: the link drops control-flow protection."
         waive=(--nocfprotection)
     fi
-    hardening-check "${waive[@]}" "$tree/usr/bin/OrraFreeNativeAmericanAstrology" || status=1
+    hardening-check "${waive[@]}" "$program" || status=1
     # Stack-clash probes only show in a function with a large stack frame;
     # the compiler's record of its options in the debug data shows the flag.
-    local units flag
-    units=$(find "$tree/usr/lib/debug" -name '*.debug' -exec readelf --debug-dump=info {} + | grep DW_AT_producer)
+    units=$(readelf --debug-dump=info "$@" | grep DW_AT_producer)
     [ -n "$units" ] || { echo "no compile units in the debug data"; status=1; }
     for flag in -fstack-clash-protection -fcf-protection -fstack-protector-strong; do
         if grep -v -q -e "$flag" <<<"$units"; then
@@ -92,6 +91,15 @@ hardening() {
         fi
     done
     echo "$(wc -l <<<"$units") compile units, each with stack-clash, control-flow and stack protection."
+    return $status
+}
+
+hardening() {
+    local tree status=0
+    tree=$(mktemp -d)
+    dpkg-deb -x "$out/$name.deb" "$tree" || return 1
+    dpkg-deb -x "$out/${package}-dbgsym_$(project_version)_$arch.deb" "$tree" || return 1
+    hardened "$tree/usr/bin/OrraFreeNativeAmericanAstrology" $(find "$tree/usr/lib/debug" -name '*.debug') || status=1
     rm -rf "$tree"
     return $status
 }
@@ -105,6 +113,11 @@ if [ "$first" = 0 ]; then
     junit_case hardening hardening
 else
     junit_case build false
+fi
+# The plain build of scripts/setup.sh (scripts/test.sh makes it first) keeps its hardening too.
+plain=${BUILD_DIR:-build}/src/OrraFreeNativeAmericanAstrology
+if [ -x "$plain" ]; then
+    junit_case hardening-plain-build hardened "$plain" "$plain"
 fi
 built=0
 junit_end || built=1
