@@ -11,8 +11,9 @@
 #
 # The packages are built without their tests (nocheck): scripts/test.sh runs
 # the suite. When the plain build is there (BUILD_DIR, default build/), its
-# program's hardening is checked as well. The first build's files stay in build-pkg/ for scripts/debian13.sh
-# and the release. Writes $ORRA_RESULTS/deb-build.xml and deb-debian12.xml.
+# program's hardening is checked as well. The first build's files stay in
+# build-pkg/ for scripts/debian13.sh and the release. Writes
+# $ORRA_RESULTS/deb-build.xml and deb-debian12.xml.
 # Needs root (or sudo): the autopkgtest installs the package and removes it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
