@@ -5,6 +5,7 @@
 #
 #   lintian     lintian --pedantic on the .changes (source, .deb, -dbgsym,
 #               .buildinfo): any tag not overridden in debian/ fails
+#   control-fields  the run-time Depends that no library scan finds, the section
 #   validators  the desktop entry (desktop-file-validate) and the metainfo
 #               (appstreamcli validate --pedantic --no-net) in the .deb: any
 #               error or warning fails
@@ -45,6 +46,19 @@ run_lintian() {
     ! grep -E '^[EWIPX]: ' <<<"$report" | grep -v -q -E '^I: [^ ]+ source: unused-override out-of-date-standards-version '
 }
 
+# What no tool checks: the dependencies loaded at run time, where
+# dpkg-shlibdeps does not look, and the section.
+run_control() {
+    local depends needed status=0
+    depends=$(dpkg-deb --field "$deb" Depends) || return 1
+    echo "Depends: $depends"
+    for needed in libqt6widgets6 libqt6svg6 qt6-qpa-plugins fonts-dejavu-core; do
+        grep -q "\b$needed\b" <<<"$depends" || { echo "Depends lacks $needed"; status=1; }
+    done
+    [ "$(dpkg-deb --field "$deb" Section)" = misc ] || { echo "the section is not misc"; status=1; }
+    return $status
+}
+
 run_validators() {
     local status=0
     dpkg-deb -x "$deb" "$scratch/tree" || return 1
@@ -74,6 +88,7 @@ run_autopkgtest() {
 
 junit_begin "$suite"
 junit_case lintian run_lintian
+junit_case control-fields run_control
 junit_case validators run_validators
 junit_case autopkgtest run_autopkgtest
 junit_end
