@@ -1,107 +1,129 @@
 #!/usr/bin/env bash
-# Builds the Debian package, checks it with lintian (an error or a warning
-# fails), installs it on this system, checks what it put in place, starts the
-# installed program on a private X server (Xvfb), takes a screenshot, opens a
-# saved reading as the desktop would, and removes the package again.
-# Needs root (or sudo): it really installs and removes the package.
+# The package check, run by scripts/test.sh: builds the Debian package of
+# HEAD twice with dpkg-buildpackage, varied, and checks that the two are
+# identical bit for bit; checks the packaged program's hardening; then
+# lintian, the validators and the autopkgtest on this system
+# (packaging/check-deb.sh).
+#
+#   first build   build-pkg/         umask 022, TZ=UTC, LC_ALL=C.UTF-8, 2 jobs
+#   second build  build-pkg/again/   umask 002, TZ=Asia/Kathmandu,
+#                                    LC_ALL=fr_FR.UTF-8, 1 job, minutes later
+#
+# The packages are built without their tests (nocheck): scripts/test.sh runs
+# the suite. When the plain build is there (BUILD_DIR, default build/), its
+# program's hardening is checked as well. The first build's files stay in
+# build-pkg/ for scripts/debian13.sh and the release. Writes
+# $ORRA_RESULTS/deb-build.xml and deb-debian12.xml.
+# Needs root (or sudo): the autopkgtest installs the package and removes it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-
-package=orra-native-american-astrology
-appstream_id=example.orra_astro.OrraNativeAmericanAstrology
-program=/usr/bin/OrraFreeNativeAmericanAstrology
-build=${BUILD_DIR:-build-pkg}
-shots=${SCREENSHOT_DIR:-$PWD/$build}
-
-sudo=""
-[ "$(id -u)" -eq 0 ] || sudo="sudo"
-
-tools=(dpkg-dev desktop-file-utils appstream xvfb imagemagick file lintian man-db
-       xdg-utils shared-mime-info libglib2.0-bin x11-utils)
-source scripts/lib/packages.sh
-ensure_packages "${tools[@]}"
-
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
-
-echo "== Building the package in $build"
-BUILD_DIR=$build BUILD_TYPE=Release CMAKE_ARGS="-DBUILD_TESTING=OFF ${CMAKE_ARGS:-}" scripts/setup.sh
-rm -f "$build"/*.deb
-(cd "$build" && cpack -G DEB >/dev/null)
-debs=("$build"/${package}_*.deb)
-[ -f "${debs[0]}" ] || fail "cpack made no package"
-deb=$(realpath "${debs[0]}")
-echo "Package: $deb"
-
-echo "== Control fields"
-for field in Package Version Section Maintainer Depends; do
-    echo "$field: $(dpkg-deb --field "$deb" "$field")"
-done
-depends=$(dpkg-deb --field "$deb" Depends)
-for needed in libqt6widgets6 libqt6svg6 qt6-qpa-plugins fonts-dejavu-core; do
-    grep -q "\b$needed\b" <<<"$depends" || fail "Depends lacks $needed: $depends"
-done
-[ "$(dpkg-deb --field "$deb" Section)" = misc ] || fail "section is not misc"
-
-echo "== lintian"
-# Informational tags are listed too; they do not fail the check.
-lintian --display-info --fail-on error,warning "$deb" || fail "lintian reports errors or warnings"
-echo "lintian: no errors, no warnings."
-
-scratch=$(mktemp -d)
-installed=0
-cleanup() {
-    if [ "$installed" = 1 ]; then
-        echo "== Removing the package"
-        DEBIAN_FRONTEND=noninteractive $sudo apt-get remove -y -qq "$package" >/dev/null || true
-    fi
-    rm -rf "$scratch"
-}
-trap cleanup EXIT
-
-echo "== Validating the package's file tree"
-dpkg-deb -x "$deb" "$scratch/tree"
-# Checks across files too: metainfo named after its id, its desktop file present.
-appstreamcli validate-tree --no-net "$scratch/tree" || fail "the file tree does not validate"
-
-echo "== Installing"
-if dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
-    echo "Note: $package was already installed; it is replaced now and removed at the end."
+if [ "$(id -u)" -ne 0 ]; then
+    exec sudo --preserve-env=ORRA_RESULTS "$0" "$@"
 fi
-installed=1
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "$deb" >/dev/null
-dpkg-query -W -f='${Status}\n' "$package" | grep -q "install ok installed" || fail "not installed"
+source scripts/lib/project.sh
+source scripts/lib/packages.sh
+source packaging/junit.sh
+ensure_packages dpkg-dev debhelper devscripts diffoscope-minimal locales
 
-echo "== Checking the installed files"
-[ -x "$program" ] || fail "$program missing"
-desktop=/usr/share/applications/$package.desktop
-metainfo=/usr/share/metainfo/$appstream_id.metainfo.xml
-desktop-file-validate "$desktop" || fail "desktop entry does not validate"
-appstreamcli validate --no-net "$metainfo" || fail "metainfo does not validate"
-grep -q "^Exec=$(basename "$program") %f\$" "$desktop" || fail "desktop entry does not start $(basename "$program") on a file"
-doc=/usr/share/doc/$package
-grep -q "^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/" "$doc/copyright" \
-    || fail "$doc/copyright is not in the machine-readable format"
-zcat "$doc/changelog.gz" | head -n 1 | grep -q "^$package (" || fail "$doc/changelog.gz missing or not a changelog"
-man -w "$(basename "$program")" | grep -q "/usr/share/man/man1/$(basename "$program").1.gz" \
-    || fail "no manual page for $(basename "$program")"
-icons=/usr/share/icons/hicolor
-[ -s "$icons/scalable/apps/$package.svg" ] || fail "scalable icon missing"
-file -b "$icons/scalable/apps/$package.svg" | grep -qi svg || fail "scalable icon is not SVG"
-for size in 16 32 48 64 128 256; do
-    icon=$icons/${size}x${size}/apps/$package.png
-    [ -s "$icon" ] || fail "$icon missing"
-    file -b "$icon" | grep -q "PNG image data, $size x $size" || fail "$icon is not a ${size}px PNG"
-done
-echo "Desktop entry, metainfo and icons are in place."
+package=$(sed -n 's/^Source: //p' debian/control)
+arch=$(dpkg-architecture -qDEB_HOST_ARCH)
+name=${package}_$(project_version)_$arch
+out=$PWD/build-pkg
+started=$SECONDS
 
-packaging/check-installed.sh "$shots"
+# The French locale of the second build, made from Debian's locale sources.
+if ! locale -a | grep -qx fr_FR.utf8; then
+    localedef -i fr_FR -f UTF-8 fr_FR.UTF-8
+fi
 
-echo "== Removing the package"
-DEBIAN_FRONTEND=noninteractive $sudo apt-get remove -y -qq "$package" >/dev/null
-installed=0
-[ ! -e "$program" ] || fail "$program is still there after removal"
-[ ! -e "$desktop" ] || fail "$desktop is still there after removal"
-echo "PASS: the package is lintian-clean, installs, starts, opens a saved reading and removes cleanly."
+build() {
+    local dir=$1 mask=$2 tz=$3 lang=$4 jobs=$5
+    (umask "$mask" && TZ=$tz LC_ALL=$lang LANG=$lang DEB_BUILD_OPTIONS="nocheck parallel=$jobs" \
+        packaging/build-deb.sh "$dir")
+}
+
+# The files of the two builds that must match, and what diffoscope says of any
+# that do not.
+reproducible() {
+    local status=0 file
+    build "$out/again" 002 Asia/Kathmandu fr_FR.UTF-8 1 || return 1
+    for file in "$name.deb" "${package}-dbgsym_$(project_version)_$arch.deb"; do
+        if cmp -s "$out/$file" "$out/again/$file"; then
+            echo "identical: $file $(sha256sum <"$out/$file" | cut -d' ' -f1)"
+        else
+            echo "DIFFERENT: $file"
+            diffoscope --text - "$out/$file" "$out/again/$file" | head -n 300
+            status=1
+        fi
+    done
+    # No build path in the program, its debug data or the package's files.
+    local tree
+    tree=$(mktemp -d)
+    dpkg-deb -x "$out/$name.deb" "$tree" || return 1
+    dpkg-deb -x "$out/${package}-dbgsym_$(project_version)_$arch.deb" "$tree" || return 1
+    if grep -rl -e "$out" "$tree"; then
+        echo "the build path is in the files above"
+        status=1
+    fi
+    rm -rf "$tree"
+    return $status
+}
+
+# Everything hardening-check knows, on PROGRAM; DEBUG... hold its debug data.
+# Control-flow protection is waived only where the C library's start files
+# carry no IBT/SHSTK note (Debian 12's do not), since the link then drops it
+# from every program.
+hardened() {
+    local program=$1 waive=() status=0 units flag
+    shift
+    if ! readelf -n "$(gcc -print-file-name=Scrt1.o)" | grep -q "x86 feature: IBT, SHSTK"; then
+        echo "This system's Scrt1.o has no IBT/SHSTK note: the link drops control-flow protection."
+        waive=(--nocfprotection)
+    fi
+    hardening-check "${waive[@]}" "$program" || status=1
+    # Stack-clash probes only show in a function with a large stack frame;
+    # the compiler's record of its options in the debug data shows the flag.
+    units=$(readelf --debug-dump=info "$@" | grep DW_AT_producer)
+    [ -n "$units" ] || { echo "no compile units in the debug data"; status=1; }
+    for flag in -fstack-clash-protection -fcf-protection -fstack-protector-strong; do
+        if grep -v -q -e "$flag" <<<"$units"; then
+            echo "a unit of the program was compiled without $flag"
+            status=1
+        fi
+    done
+    echo "$(wc -l <<<"$units") compile units, each with stack-clash, control-flow and stack protection."
+    return $status
+}
+
+hardening() {
+    local tree status=0
+    tree=$(mktemp -d)
+    dpkg-deb -x "$out/$name.deb" "$tree" || return 1
+    dpkg-deb -x "$out/${package}-dbgsym_$(project_version)_$arch.deb" "$tree" || return 1
+    hardened "$tree/usr/bin/OrraFreeNativeAmericanAstrology" $(find "$tree/usr/lib/debug" -name '*.debug') || status=1
+    rm -rf "$tree"
+    return $status
+}
+
+junit_begin deb-build
+echo "== Building the package (build-pkg/)"
+first=0
+build "$out" 022 UTC C.UTF-8 2 || first=1
+if [ "$first" = 0 ]; then
+    junit_case reproducible reproducible
+    junit_case hardening hardening
+else
+    junit_case build false
+fi
+# The plain build of scripts/setup.sh (scripts/test.sh makes it first) keeps its hardening too.
+plain=${BUILD_DIR:-build}/src/OrraFreeNativeAmericanAstrology
+if [ -x "$plain" ]; then
+    junit_case hardening-plain-build hardened "$plain" "$plain"
+fi
+built=0
+junit_end || built=1
+[ "$first" = 0 ] || exit 1
+
+packaging/check-deb.sh "$out/$name.changes" deb-debian12 || built=1
+echo "package check: $((SECONDS - started)) s"
+[ "$built" = 0 ]

@@ -2,26 +2,27 @@
 # Checks the project on Debian 13 (trixie) from a Debian 12 machine: in a
 # Debian 13 system made with debootstrap, builds a clean clone of this
 # checkout's HEAD with the README's two commands (scripts/run.sh, then
-# scripts/test.sh for the CTest suite), then installs the package built on
-# Debian 12 there and starts it (packaging/check-installed.sh).
+# scripts/test.sh for the CTest suite), then checks the package built on
+# Debian 12 there: lintian, the validators and its autopkgtest, which installs
+# it, starts it and removes it (packaging/check-deb.sh).
 #
-#   scripts/debian13.sh [PACKAGE.deb]
+#   scripts/debian13.sh [PACKAGE.changes]
 #
-# Without a package it builds one into build-pkg/, as packaging/test-deb.sh
-# does. The system is made once into ORRA_DEBIAN13 (default
+# Without one it takes build-pkg/'s when that was built from HEAD
+# (packaging/test-deb.sh leaves it there), else builds one there
+# (packaging/build-deb.sh). The system is made once into ORRA_DEBIAN13 (default
 # ~/.cache/orra-debian13) and reused; a half-made one is made again. Its
 # packages come from the archive this machine uses. Screenshots go to
 # build/debian13/. The suite's JUnit files are copied into ORRA_RESULTS
-# (default build/results) as debian13-*.xml. Needs root (or sudo): it mounts
-# and enters a chroot.
+# (default build/results) as debian13-*.xml, the package checks' as deb-debian13.xml.
+# Needs root (or sudo): it mounts and enters a chroot.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 if [ "$(id -u)" -ne 0 ]; then
-    exec sudo --preserve-env=ORRA_DEBIAN13,BUILD_DIR,CI,ORRA_RESULTS "$0" "$@"
+    exec sudo --preserve-env=ORRA_DEBIAN13,ORRA_RESULTS,BUILD_DIR,CI "$0" "$@"
 fi
 
 package=orra-native-american-astrology
-results=${ORRA_RESULTS:-$PWD/build/results}
 shots=$PWD/${BUILD_DIR:-build}/debian13
 
 source scripts/lib/packages.sh
@@ -31,17 +32,18 @@ ensure_packages debootstrap git dpkg-dev
 step() { printf '== %s (at %ss)\n' "$*" "$SECONDS"; }
 fail() { debian13_fail "$@"; }
 
-deb=${1:-}
-if [ -z "$deb" ]; then
-    step "Building the package on this system (build-pkg/)"
-    BUILD_DIR=build-pkg BUILD_TYPE=Release CMAKE_ARGS="-DBUILD_TESTING=OFF" scripts/setup.sh
-    rm -f build-pkg/*.deb
-    (cd build-pkg && cpack -G DEB >/dev/null)
-    debs=(build-pkg/${package}_*.deb)
-    deb=${debs[0]}
+changes=${1:-}
+if [ -z "$changes" ]; then
+    source scripts/lib/project.sh
+    changes=build-pkg/${package}_$(project_version)_$(dpkg-architecture -qDEB_HOST_ARCH).changes
+    if [ ! -f "$changes" ] || [ "$(cat build-pkg/commit 2>/dev/null)" != "$(git rev-parse HEAD)" ]; then
+        step "Building the package of HEAD on this system (build-pkg/)"
+        DEB_BUILD_OPTIONS=nocheck packaging/build-deb.sh build-pkg
+    fi
 fi
-[ -f "$deb" ] || fail "no package at $deb"
-deb=$(realpath "$deb")
+[ -f "$changes" ] || fail "no package at $changes"
+changes=$(realpath "$changes")
+results=$(realpath -m "${ORRA_RESULTS:-build/results}")
 
 work=$(mktemp -d)
 enter_debian13 "$work" /work
@@ -67,17 +69,20 @@ for file in "$work"/orra/build/results/*.xml; do
     if [ -e "$file" ]; then cp "$file" "$results/debian13-$(basename "$file")"; fi
 done
 
-step "Installing the package built on Debian 12: $(basename "$deb")"
-cp "$deb" "$work/"
-inside bash -c '
-    set -e
-    trap "DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq $1 >/dev/null" EXIT
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "/work/$2" >/dev/null
-    dpkg-query -W -f="\${Status} \${Version}\n" $1
-    cd /work/orra && packaging/check-installed.sh /work/shots
-' _ "$package" "$(basename "$deb")"
-inside dpkg-query -W -f='${Status}\n' "$package" 2>/dev/null | grep -q "install ok installed" \
-    && fail "the package is still installed after its removal"
+step "Checking the package built on Debian 12 there: $(basename "$changes")"
+# The .changes and the files it lists (with their checksums, which the tools check).
+mkdir -p "$work/pkg" "$work/results"
+cp "$changes" "$work/pkg/"
+sed -n 's/^ [0-9a-f]\{64\} [0-9]* \([^ ]*\)$/\1/p' "$changes" | sort -u | while read -r file; do
+    cp "$(dirname "$changes")/$file" "$work/pkg/"
+done
+checks=0
+inside env ORRA_RESULTS=/work/results \
+    /work/orra/packaging/check-deb.sh "/work/pkg/$(basename "$changes")" deb-debian13 || checks=$?
+mkdir -p "$results"
+cp -r "$work"/results/. "$results/"
+cp "$work"/results/deb-debian13-screenshots/*.png "$work/shots/" 2>/dev/null || true
+[ "$checks" = 0 ] || fail "the package checks failed in Debian 13"
 
 cp "$work"/shots/*.png "$shots/"
 step "Done; screenshots in $shots"

@@ -62,6 +62,11 @@ if [ "${SKIP_SANITIZED:-}" != 1 ]; then
     suite fuzz scripts/fuzz-smoke.sh
 fi
 
+# The Debian package (built twice, compared, linted, its autopkgtest); Debian 13 checks it too.
+if [ "${SKIP_DEB:-}" != 1 ] && ! (. /etc/os-release && [ "$VERSION_ID" = 13 ]); then
+    suite deb packaging/test-deb.sh
+fi
+
 if (. /etc/os-release && [ "$ID" = debian ] && [ "$VERSION_ID" = 13 ]); then
     echo "This is Debian 13: the suite above is its check."
 elif [ "${SKIP_DEBIAN13:-}" != 1 ]; then
