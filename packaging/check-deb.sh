@@ -25,12 +25,13 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 
 source scripts/lib/packages.sh
-source packaging/junit.sh
+source scripts/lib/junit.sh
 ensure_packages dpkg-dev lintian autopkgtest desktop-file-utils appstream
 
 package=$(sed -n 's/^Source: //p' "$changes")
 deb=$(dirname "$changes")/$(sed -n "s/^ [0-9a-f]\{64\} [0-9]* \(${package}_[^ ]*\.deb\)\$/\1/p" "$changes" | head -n 1)
 [ -f "$deb" ] || { echo "FAIL: $changes names no .deb of $package" >&2; exit 1; }
+results=${ORRA_RESULTS:-build/results}
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 
@@ -81,14 +82,14 @@ run_autopkgtest() {
         echo "FAIL: $package is still installed after the test"
         status=1
     fi
-    mkdir -p "$junit_dir/$suite-screenshots"
-    cp "$out"/artifacts/*.png "$junit_dir/$suite-screenshots/" 2>/dev/null || true
+    mkdir -p "$results/$suite-screenshots"
+    cp "$out"/artifacts/*.png "$results/$suite-screenshots/" 2>/dev/null || true
     return $status
 }
 
-junit_begin "$suite"
-junit_case lintian run_lintian
-junit_case control-fields run_control
-junit_case validators run_validators
-junit_case autopkgtest run_autopkgtest
-junit_end
+junit_run lintian run_lintian
+junit_run control-fields run_control
+junit_run validators run_validators
+junit_run autopkgtest run_autopkgtest
+junit_write "$suite"
+[ "$junit_last_failed" = 0 ]

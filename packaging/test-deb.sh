@@ -22,7 +22,7 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 source scripts/lib/project.sh
 source scripts/lib/packages.sh
-source packaging/junit.sh
+source scripts/lib/junit.sh
 ensure_packages dpkg-dev debhelper devscripts diffoscope-minimal locales
 
 package=$(sed -n 's/^Source: //p' debian/control)
@@ -105,23 +105,23 @@ hardening() {
     return $status
 }
 
-junit_begin deb-build
 echo "== Building the package (build-pkg/)"
 first=0
 build "$out" 022 UTC C.UTF-8 2 || first=1
 if [ "$first" = 0 ]; then
-    junit_case reproducible reproducible
-    junit_case hardening hardening
+    junit_run reproducible reproducible
+    junit_run hardening hardening
 else
-    junit_case build false
+    junit_case build 1 "the first build failed"
 fi
 # The plain build of scripts/setup.sh (scripts/test.sh makes it first) keeps its hardening too.
 plain=${BUILD_DIR:-build}/src/OrraFreeNativeAmericanAstrology
 if [ -x "$plain" ]; then
-    junit_case hardening-plain-build hardened "$plain" "$plain"
+    junit_run hardening-plain-build hardened "$plain" "$plain"
 fi
 built=0
-junit_end || built=1
+junit_write deb-build
+[ "$junit_last_failed" = 0 ] || built=1
 [ "$first" = 0 ] || exit 1
 
 packaging/check-deb.sh "$out/$name.changes" deb-debian12 || built=1

@@ -24,10 +24,8 @@ seconds=${FUZZ_SECONDS:-30}
 export ASAN_OPTIONS="detect_leaks=1:halt_on_error=1:print_stacktrace=1"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 mkdir -p "$build/artifacts"
-results=${ORRA_RESULTS:-$PWD/build/results}
-mkdir -p "$results"
+source scripts/lib/junit.sh
 failed=()
-cases=()
 for t in "${targets[@]}"; do
     # New inputs go to build-fuzz/corpus/, so fuzz/corpus/ holds only the seeds.
     mkdir -p "$build/corpus/$t"
@@ -40,15 +38,15 @@ for t in "${targets[@]}"; do
     echo "Fuzzing $t for ${seconds}s (log: $log)"
     if "$build/fuzz_$t" "${args[@]}" "$build/corpus/$t" "fuzz/corpus/$t" >"$log" 2>&1; then
         grep -E '^(stat::number_of_executed_units|stat::peak_rss_mb)|DONE' "$log" || true
-        cases+=("$t")
+        junit_case "$t" 0
     else
         echo "fuzz_$t FAILED:"
         tail -n 60 "$log"
         failed+=("$t")
-        cases+=("$t"$'\t'"found a problem; log $log, input in $build/artifacts/")
+        junit_case "$t" 1 "found a problem; log $log, input in $build/artifacts/"
     fi
 done
-printf '%s\n' "${cases[@]}" | python3 scripts/lib/results.py write "$results/fuzz.xml" fuzz
+junit_write fuzz
 
 if ((${#failed[@]})); then
     echo "Fuzzing found problems in: ${failed[*]} (inputs in $build/artifacts/)"

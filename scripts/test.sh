@@ -19,6 +19,7 @@ build=${BUILD_DIR:-build}
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
 chmod 700 "$XDG_RUNTIME_DIR"
 
+source scripts/lib/junit.sh
 results() { python3 scripts/lib/results.py "$@"; }
 failures=0
 
@@ -27,25 +28,26 @@ check() { # name, command...
     local name=$1 status=0
     shift
     "$@" || status=$?
-    if [ "$status" = 0 ]; then
-        printf '%s\n' "$name" | results write "$ORRA_RESULTS/$name.xml" "$name"
-    else
-        printf '%s\tfailed (exit status %s)\n' "$name" "$status" \
-            | results write "$ORRA_RESULTS/$name.xml" "$name"
-        failures=$((failures + 1))
-    fi
+    junit_case "$name" "$status"
+    junit_write "$name"
+    [ "$status" = 0 ] || failures=$((failures + 1))
     return "$status"
 }
 
 # A suite writes its own files into $ORRA_RESULTS; one that wrote none, or
 # failed without a failing test in them, is a failure of its own there.
 suite() { # name, command...
-    local name=$1 status=0 before new
+    local name=$1 status=0 before new why
     shift
     before=$(LC_ALL=C ls "$ORRA_RESULTS")
     "$@" || status=$?
     mapfile -t new < <(LC_ALL=C comm -13 <(printf '%s\n' "$before") <(LC_ALL=C ls "$ORRA_RESULTS"))
-    results suite "$ORRA_RESULTS" "$name" "$status" "${new[@]}"
+    why=$(results suite "$ORRA_RESULTS" "$status" "${new[@]}")
+    if [ -n "$why" ]; then
+        echo "$name: $why" >&2
+        junit_case "$name" 1 "$why"
+        junit_write "$name-run"
+    fi
     [ "$status" = 0 ] || failures=$((failures + 1))
 }
 
