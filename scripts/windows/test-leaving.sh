@@ -8,7 +8,7 @@
 #
 # Moments: packages (apt-get installing one), qt (fetching Qt's sources, a
 # run_logged step), build (the compiler at work), wine (a suite under Wine).
-# Needs root and ORRA_DEBIAN13 naming a system scripts/windows.sh has made;
+# Needs root and the Debian 13 system scripts/windows.sh has made (ORRA_DEBIAN13);
 # writes $ORRA_RESULTS/windows-leaving.xml. Takes a minute or so a case.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -19,9 +19,9 @@ if [ "${1:-}" = -s ]; then
 fi
 moments=("${@:-packages qt build wine}")
 read -r -a moments <<<"${moments[*]}"
-: "${ORRA_DEBIAN13:?name the Debian 13 system to use}"
 source scripts/lib/junit.sh
-cache=$(realpath "$ORRA_DEBIAN13")
+source scripts/lib/debian13-system.sh
+cache=$(realpath "$debian13_cache")
 sysroot=$cache/root
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
