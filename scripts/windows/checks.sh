@@ -34,16 +34,16 @@ compare_builds() { # first, second, name...
 }
 
 check_reproducible() { # build folder, when its packaging ended
-    local first=$1/dist again=$1-again rc=0 files=()
+    local first=$1/dist again=$1-again log=$1/second-build.log rc=0 files=()
     rm -rf "$again" # nothing reused from an earlier run
     local rest=$(($2 + 61 - $(seconds)))
     ((rest <= 0)) || sleep "$rest"
     (
         unset ORRA_SIGN_CERT ORRA_SIGN_KEY
         cross_build "$again" program && package "$again"
-    ) >"$again.log" 2>&1 || {
-        tail -n 20 "$again.log" >&2
-        echo "FAIL: the second build failed (log: $again.log)" >&2
+    ) >"$log" 2>&1 || {
+        tail -n 20 "$log" >&2
+        echo "FAIL: the second build failed (log: $log)" >&2
         rc=1
     }
     if [ "$rc" = 0 ]; then
@@ -71,7 +71,7 @@ check_reproducible() { # build folder, when its packaging ended
         fi
         compare_builds "$first" "$again/dist" "${files[@]}" || rc=1
     else
-        junit_case "second build" 1 "failed: $again.log"
+        junit_case "second build" 1 "failed: $log"
     fi
     junit_write windows-reproducible
     ((rc)) || echo "  the same, byte for byte: ${#files[@]} files (the program folder's, and unless signed the setup and the zip)"
