@@ -28,6 +28,7 @@ ensure_packages dpkg-dev debhelper devscripts diffoscope-minimal locales
 package=$(sed -n 's/^Source: //p' debian/control)
 arch=$(dpkg-architecture -qDEB_HOST_ARCH)
 name=${package}_$(project_version)_$arch
+dbgsym=${package}-dbgsym_$(project_version)_$arch
 out=$PWD/build-pkg
 started=$SECONDS
 
@@ -35,6 +36,13 @@ started=$SECONDS
 if ! locale -a | grep -qx fr_FR.utf8; then
     localedef -i fr_FR -f UTF-8 fr_FR.UTF-8
 fi
+
+# The package and its debug data unpacked into a new folder, named on stdout.
+unpacked() {
+    local tree
+    tree=$(mktemp -d)
+    dpkg-deb -x "$out/$name.deb" "$tree" && dpkg-deb -x "$out/$dbgsym.deb" "$tree" && echo "$tree"
+}
 
 build() {
     local dir=$1 mask=$2 tz=$3 lang=$4 jobs=$5
@@ -47,7 +55,7 @@ build() {
 reproducible() {
     local status=0 file
     build "$out/again" 002 Asia/Kathmandu fr_FR.UTF-8 1 || return 1
-    for file in "$name.deb" "${package}-dbgsym_$(project_version)_$arch.deb"; do
+    for file in "$name.deb" "$dbgsym.deb"; do
         if cmp -s "$out/$file" "$out/again/$file"; then
             echo "identical: $file $(sha256sum <"$out/$file" | cut -d' ' -f1)"
         else
@@ -58,9 +66,7 @@ reproducible() {
     done
     # No build path in the program, its debug data or the package's files.
     local tree
-    tree=$(mktemp -d)
-    dpkg-deb -x "$out/$name.deb" "$tree" || return 1
-    dpkg-deb -x "$out/${package}-dbgsym_$(project_version)_$arch.deb" "$tree" || return 1
+    tree=$(unpacked) || return 1
     if grep -rl -e "$out" "$tree"; then
         echo "the build path is in the files above"
         status=1
@@ -97,9 +103,7 @@ hardened() {
 
 hardening() {
     local tree status=0
-    tree=$(mktemp -d)
-    dpkg-deb -x "$out/$name.deb" "$tree" || return 1
-    dpkg-deb -x "$out/${package}-dbgsym_$(project_version)_$arch.deb" "$tree" || return 1
+    tree=$(unpacked) || return 1
     hardened "$tree/usr/bin/OrraFreeNativeAmericanAstrology" $(find "$tree/usr/lib/debug" -name '*.debug') || status=1
     rm -rf "$tree"
     return $status
